@@ -1,0 +1,32 @@
+#include "application.h"
+
+#include "version.h"
+
+#include <QMessageBox>
+
+MochitenApplication::MochitenApplication(int &argc, char **argv)
+    : QApplication(argc, argv)
+{
+    setApplicationName(QStringLiteral("Mochiten"));
+    setApplicationDisplayName(QStringLiteral("Mochiten"));
+    setOrganizationName(QStringLiteral("HinokiWorks"));
+    setApplicationVersion(QStringLiteral(MOCHITEN_VERSION_STRING));
+    setDesktopFileName(QStringLiteral("mochiten"));
+    // The tray keeps the program alive; it ends only through its exit sequence.
+    setQuitOnLastWindowClosed(false);
+}
+
+bool MochitenApplication::notify(QObject *receiver, QEvent *event)
+{
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::exception &e) {
+        showException(e);
+    }
+    return false;
+}
+
+void MochitenApplication::showException(const std::exception &e)
+{
+    QMessageBox::critical(nullptr, applicationDisplayName(), QString::fromLocal8Bit(e.what()));
+}

@@ -1,0 +1,105 @@
+#include "platform.h"
+
+#include "version.h"
+
+#include <QDesktopServices>
+#include <QFont>
+#include <QFontDatabase>
+#include <QSysInfo>
+#include <QUrl>
+
+#ifdef Q_OS_WIN
+#  include <windows.h>
+#  include <QCoreApplication>
+#  include <QDir>
+#  include <vector>
+#else
+#  include <unistd.h>
+#endif
+
+void installJapaneseFontSubstitutes()
+{
+#ifndef Q_OS_WIN
+    // Proportional Gothic faces first: they match the metrics the layouts were made for.
+    static const QStringList gothic = {
+        QStringLiteral("IPAPGothic"), QStringLiteral("IPAexGothic"), QStringLiteral("IPAGothic"),
+        QStringLiteral("VL PGothic"), QStringLiteral("Noto Sans CJK JP"),
+        QStringLiteral("Takao PGothic"), QStringLiteral("Droid Sans Fallback"),
+    };
+    static const QStringList mincho = {
+        QStringLiteral("IPAPMincho"), QStringLiteral("IPAexMincho"), QStringLiteral("IPAMincho"),
+        QStringLiteral("Noto Serif CJK JP"), QStringLiteral("IPAPGothic"),
+    };
+    QFont::insertSubstitutions(QStringLiteral("ＭＳ Ｐゴシック"), gothic);
+    QFont::insertSubstitutions(QStringLiteral("MS PGothic"), gothic);
+    QFont::insertSubstitutions(QStringLiteral("ＭＳ Ｐ明朝"), mincho);
+    QFont::insertSubstitutions(QStringLiteral("MS PMincho"), mincho);
+#endif
+}
+
+std::optional<OsVersionRecord> osVersionRecord()
+{
+#ifdef Q_OS_WIN
+    OSVERSIONINFOA info{};
+    info.dwOSVersionInfoSize = sizeof(info);
+#  pragma warning(suppress : 4996)
+    if (!GetVersionExA(&info))
+        return std::nullopt;
+    return OsVersionRecord{info.dwPlatformId, info.dwMinorVersion, info.dwBuildNumber};
+#else
+    return std::nullopt;
+#endif
+}
+
+QString osPrettyName()
+{
+    const QString name = QSysInfo::prettyProductName();
+    if (!name.isEmpty() && name != QLatin1String("unknown"))
+        return name;
+    return QSysInfo::kernelType() + QLatin1Char(' ') + QSysInfo::kernelVersion();
+}
+
+quint64 totalPhysicalMemory()
+{
+#ifdef Q_OS_WIN
+    MEMORYSTATUSEX status{};
+    status.dwLength = sizeof(status);
+    if (!GlobalMemoryStatusEx(&status))
+        return 0;
+    return status.ullTotalPhys;
+#else
+    const long pages = sysconf(_SC_PHYS_PAGES);
+    const long pageSize = sysconf(_SC_PAGE_SIZE);
+    if (pages <= 0 || pageSize <= 0)
+        return 0;
+    return quint64(pages) * quint64(pageSize);
+#endif
+}
+
+QString programFileVersion()
+{
+#ifdef Q_OS_WIN
+    const std::wstring path = QDir::toNativeSeparators(QCoreApplication::applicationFilePath()).toStdWString();
+    DWORD unused = 0;
+    const DWORD size = GetFileVersionInfoSizeW(path.c_str(), &unused);
+    if (size == 0)
+        return QString();
+    std::vector<char> buffer(size);
+    if (!GetFileVersionInfoW(path.c_str(), 0, size, buffer.data()))
+        return QString();
+    void *value = nullptr;
+    UINT length = 0;
+    if (!VerQueryValueW(buffer.data(), L"\\StringFileInfo\\041103A4\\FileVersion", &value, &length)
+        || value == nullptr || length == 0)
+        return QString();
+    // The value is NUL-terminated inside the buffer; its reported length may count the NUL.
+    return QString::fromWCharArray(static_cast<const wchar_t *>(value));
+#else
+    return QStringLiteral(MOCHITEN_VERSION_STRING);
+#endif
+}
+
+void openLink(const QString &url)
+{
+    QDesktopServices::openUrl(QUrl(url));
+}

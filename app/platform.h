@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+#include <optional>
+
+// What the program needs from the operating system beyond Qt.
+
+// The windows ask for "ＭＳ Ｐゴシック" and "ＭＳ Ｐ明朝", which only Windows has;
+// elsewhere an installed Japanese face stands in so that no text shows as boxes.
+void installJapaneseFontSubstitutes();
+
+// The three fields of the Windows version record that the About box looks at.
+struct OsVersionRecord
+{
+    quint32 platformId = 0;
+    quint32 minorVersion = 0;
+    quint32 buildNumber = 0;
+};
+
+// The running system's version record; empty where the system has none (not Windows).
+std::optional<OsVersionRecord> osVersionRecord();
+
+// The operating system's own name for itself, e.g. "Debian GNU/Linux 12 (bookworm)".
+QString osPrettyName();
+
+// Total physical memory in bytes; 0 when the system does not say.
+quint64 totalPhysicalMemory();
+
+// The running program's file version, e.g. "2.1.0.3"; empty when it cannot be read.
+QString programFileVersion();
+
+// Hands a web address or a "mailto:" link to the desktop. Failures are silent.
+void openLink(const QString &url);

@@ -1,0 +1,83 @@
+#include "startup.h"
+
+#include "application.h"
+#include "platform.h"
+#include "singleinstance.h"
+
+#include "Formmain.h"
+#include "Formcalc.h"
+#include "Formlog.h"
+#include "Formsetup.h"
+#include "about.h"
+
+#include <QCoreApplication>
+#include <memory>
+
+bool DebugMode = false;
+
+QString commandLineText(const QStringList &arguments)
+{
+    return arguments.mid(1).join(QLatin1Char(' '));
+}
+
+bool isDebugSwitch(const QString &commandLine)
+{
+    return commandLine.compare(QLatin1String("/debug"), Qt::CaseInsensitive) == 0;
+}
+
+static QStringList rawArguments(int argc, char **argv)
+{
+    QStringList list;
+    for (int i = 0; i < argc; ++i)
+        list << QString::fromLocal8Bit(argv[i]);
+    return list;
+}
+
+int runMochiten(int argc, char **argv)
+{
+    DebugMode = isDebugSwitch(commandLineText(rawArguments(argc, argv)));
+
+    SingleInstance instance;
+    if (!DebugMode && !instance.acquire()) {
+        // Exit at once and silently; the running instance decides whether it has
+        // to bring its calculator forward (it may have no tray icon to reach).
+        instance.notifyRunningInstance(argc, argv);
+        return 1;
+    }
+
+    MochitenApplication app(argc, argv);
+    installJapaneseFontSubstitutes();
+
+    int code = 0;
+    try {
+        // The order matters: the main window loads the settings that the
+        // calculator and the log window read when they are created.
+        form_Main = new Tform_Main;
+        form_Calc = new Tform_Calc;
+        form_Log = new Tform_Log;
+        form_Setup = new Tform_Setup;
+        form_About = new Tform_About;
+
+        if (!DebugMode)
+            instance.listen(form_Main, [] { form_Main->secondStartRequested(); });
+        if (DebugMode)
+            form_Main->show();
+
+        code = app.exec();
+    } catch (const std::exception &e) {
+        MochitenApplication::showException(e);
+        code = 0;
+    }
+
+    delete form_About;
+    delete form_Setup;
+    delete form_Log;
+    delete form_Calc;
+    delete form_Main;
+    form_About = nullptr;
+    form_Setup = nullptr;
+    form_Log = nullptr;
+    form_Calc = nullptr;
+    form_Main = nullptr;
+    return code;
+}

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// True when the program was started with the "/debug" switch: no single-instance
+// lock, and the normally hidden main window is shown.
+extern bool DebugMode;
+
+// The argument text after the program's path, as Windows hands it to WinMain.
+// Elsewhere the arguments are joined by single blanks.
+QString commandLineText(const QStringList &arguments);
+
+// The switch counts only when the whole text is "/debug", in any letter case.
+bool isDebugSwitch(const QString &commandLine);
+
+// The whole life of the program; returns the process exit code.
+int runMochiten(int argc, char **argv);

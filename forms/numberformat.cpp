@@ -1,0 +1,6 @@
+#include "numberformat.h"
+
+QString FormatNumber(double value)
+{
+    return QString::number(value, 'g', 15);
+}

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QtGlobal>
+#include <memory>
+
+class QSettings;
+
+// Every user setting, shared by all windows for the life of the process.
+// Loaded when the main window is created, written back when it closes.
+struct TSetting
+{
+    bool NoMt = false;                        // not resident: no tray icon, hiding the calculator ends the program
+    bool ButtonFlat = false;
+    bool DelReg = false;                      // erase the stored section at exit; never stored itself
+    bool Window_Calc_SaveWindowPos = false;
+    bool Window_Calc_OpenWindowAtBoot = false; // set means: do NOT show the calculator at start
+    qint32 Window_Calc_Window_Left = 0;
+    qint32 Window_Calc_Window_Top = 0;
+    bool Window_Log_SaveWindowPos = false;
+    bool Window_Log_OpenWindowAtBoot = false;  // set means: do NOT show the log window at start
+    qint32 Window_Log_Window_Left = 0;
+    qint32 Window_Log_Window_Top = 0;
+    qint32 Window_Log_Window_Height = 0;       // client area
+    qint32 Window_Log_Window_Width = 0;        // client area
+};
+
+extern TSetting Setting;
+
+// One stored value: its name in the store, the field that carries it, its default.
+struct SettingValue
+{
+    const char *name;
+    bool TSetting::*flag;     // set for a boolean value
+    qint32 TSetting::*number; // set for an integer value
+    qint32 defaultValue;
+};
+
+// The twelve stored values, in the order they are read and written.
+extern const SettingValue SettingValues[12];
+
+// The section the values live in.
+extern const char SettingSection[];
+
+// The store: the registry key HKCU\Software\HinokiWorks on Windows, the file
+// HinokiWorks.conf in the user's configuration folder elsewhere.
+std::unique_ptr<QSettings> OpenSettingStore();
+
+// Fills the stored fields; a missing, unreadable or malformed value gives its default.
+// DelReg is left alone.
+void LoadSetting(TSetting &setting);
+
+// Writes the stored fields. Returns false when the store could not be written;
+// the program carries on either way.
+bool SaveSetting(const TSetting &setting);
+
+// Removes the whole section, leaving anything else in the store alone.
+bool EraseSetting();
