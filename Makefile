@@ -5,7 +5,7 @@ JOBS      ?= $(shell nproc 2>/dev/null || echo 2)
 
 # Build tools and Qt, the Japanese Gothic font the windows ask for, and the
 # X server the end-to-end tests start for themselves.
-PACKAGES := cmake make g++ qt6-base-dev libxcb1-dev fonts-ipafont-gothic xvfb xauth
+PACKAGES := cmake make g++ qt6-base-dev libxcb1-dev fonts-ipafont-gothic fonts-ipafont-mincho xvfb xauth
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 

@@ -33,6 +33,31 @@ static QStringList rawArguments(int argc, char **argv)
     return list;
 }
 
+void createForms()
+{
+    // The order matters: the main window loads the settings that the
+    // calculator and the log window read when they are created.
+    form_Main = new Tform_Main;
+    form_Calc = new Tform_Calc;
+    form_Log = new Tform_Log;
+    form_Setup = new Tform_Setup;
+    form_About = new Tform_About;
+}
+
+void destroyForms()
+{
+    delete form_About;
+    form_About = nullptr;
+    delete form_Setup;
+    form_Setup = nullptr;
+    delete form_Log;
+    form_Log = nullptr;
+    delete form_Calc;
+    form_Calc = nullptr;
+    delete form_Main;
+    form_Main = nullptr;
+}
+
 int runMochiten(int argc, char **argv)
 {
     DebugMode = isDebugSwitch(commandLineText(rawArguments(argc, argv)));
@@ -50,14 +75,7 @@ int runMochiten(int argc, char **argv)
 
     int code = 0;
     try {
-        // The order matters: the main window loads the settings that the
-        // calculator and the log window read when they are created.
-        form_Main = new Tform_Main;
-        form_Calc = new Tform_Calc;
-        form_Log = new Tform_Log;
-        form_Setup = new Tform_Setup;
-        form_About = new Tform_About;
-
+        createForms();
         if (!DebugMode)
             instance.listen(form_Main, [] { form_Main->secondStartRequested(); });
         if (DebugMode)
@@ -69,15 +87,6 @@ int runMochiten(int argc, char **argv)
         code = 0;
     }
 
-    delete form_About;
-    delete form_Setup;
-    delete form_Log;
-    delete form_Calc;
-    delete form_Main;
-    form_About = nullptr;
-    form_Setup = nullptr;
-    form_Log = nullptr;
-    form_Calc = nullptr;
-    form_Main = nullptr;
+    destroyForms();
     return code;
 }
