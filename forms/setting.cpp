@@ -1,6 +1,7 @@
 #include "setting.h"
 
-#include <QFile>
+#include "settingstore.h"
+
 #include <QSettings>
 #include <limits>
 
@@ -25,18 +26,7 @@ const SettingValue SettingValues[12] = {
 
 std::unique_ptr<QSettings> OpenSettingStore()
 {
-#ifdef Q_OS_WIN
-    // By its full path: a QSettings given only the organisation would land
-    // under "OrganizationDefaults".
-    auto store = std::make_unique<QSettings>(QStringLiteral("HKEY_CURRENT_USER\\Software\\HinokiWorks"),
-                                             QSettings::NativeFormat);
-#else
-    auto store = std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
-                                             QStringLiteral("HinokiWorks"));
-#endif
-    // Only the user's own store counts; a system-wide file must not leak in.
-    store->setFallbacksEnabled(false);
-    return store;
+    return openUserSettingStore();
 }
 
 // The stored integer, or the default when it is missing, not a whole number,
@@ -70,19 +60,27 @@ void LoadSetting(TSetting &setting)
     }
 }
 
+// QSettings writes through a temporary file that replaces the old one only when
+// complete, so a crash in the middle of a save never leaves half a file behind.
+static bool commit(QSettings &store)
+{
+    store.sync();
+    return store.status() != QSettings::AccessError;
+}
+
 bool SaveSetting(const TSetting &setting)
 {
     const auto store = OpenSettingStore();
+    preserveUnreadableStore(*store);
     for (const SettingValue &v : SettingValues)
         store->setValue(keyOf(v), v.flag ? int(setting.*v.flag ? 1 : 0) : int(setting.*v.number));
-    store->sync();
-    return store->status() == QSettings::NoError;
+    return commit(*store);
 }
 
 bool EraseSetting()
 {
     const auto store = OpenSettingStore();
+    preserveUnreadableStore(*store);
     store->remove(QLatin1String(SettingSection));
-    store->sync();
-    return store->status() == QSettings::NoError;
+    return commit(*store);
 }
