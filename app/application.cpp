@@ -8,7 +8,8 @@ MochitenApplication::MochitenApplication(int &argc, char **argv)
     : QApplication(argc, argv)
 {
     setApplicationName(QStringLiteral("Mochiten"));
-    setApplicationDisplayName(QStringLiteral("Mochiten"));
+    // No display name: Qt would append it to every title bar, and the calculator's
+    // title bar is its display. applicationDisplayName() falls back to the name above.
     setOrganizationName(QStringLiteral("HinokiWorks"));
     setApplicationVersion(QStringLiteral(MOCHITEN_VERSION_STRING));
     setDesktopFileName(QStringLiteral("mochiten"));

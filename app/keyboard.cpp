@@ -1,5 +1,9 @@
 #include "keyboard.h"
 
+#include "keymap.h"
+
+#include <QKeyEvent>
+
 #ifdef MOCHITEN_HAVE_XCB
 #  include <QGuiApplication>
 #  include <xcb/xcb.h>
@@ -33,4 +37,20 @@ std::optional<KeySymbols> keySymbolsForScanCode(quint32 nativeScanCode)
     Q_UNUSED(nativeScanCode);
     return std::nullopt;
 #endif
+}
+
+int virtualKeyOf(const QKeyEvent &event)
+{
+#if defined(Q_OS_WIN)
+    // Events made up by tests or other programs carry no native key.
+    if (event.nativeVirtualKey() != 0)
+        return int(event.nativeVirtualKey());
+    const quint32 keycode = 0;
+#elif defined(Q_OS_MACOS)
+    const quint32 keycode = 0; // not an X keycode
+#else
+    const quint32 keycode = event.nativeScanCode();
+#endif
+    return virtualKeyFromQtKey(event.key(), event.modifiers(), keycode,
+                               keycode ? keySymbolsForScanCode(keycode) : std::nullopt);
 }

@@ -42,7 +42,9 @@ std::optional<OsVersionRecord> osVersionRecord()
 #ifdef Q_OS_WIN
     OSVERSIONINFOA info{};
     info.dwOSVersionInfoSize = sizeof(info);
-#  pragma warning(suppress : 4996)
+#  ifdef _MSC_VER
+#    pragma warning(suppress : 4996) // deprecated, but it is the record the version table reads
+#  endif
     if (!GetVersionExA(&info))
         return std::nullopt;
     return OsVersionRecord{info.dwPlatformId, info.dwMinorVersion, info.dwBuildNumber};
@@ -99,7 +101,39 @@ QString programFileVersion()
 #endif
 }
 
+static LinkHandler &linkHandler()
+{
+    static LinkHandler handler;
+    return handler;
+}
+
 void openLink(const QString &url)
 {
+    if (const LinkHandler &handler = linkHandler()) {
+        handler(url);
+        return;
+    }
+    // The desktop's answer is not reported: there is nothing useful to tell the user.
     QDesktopServices::openUrl(QUrl(url));
+}
+
+LinkHandler setLinkHandler(LinkHandler handler)
+{
+    LinkHandler previous = std::move(linkHandler());
+    linkHandler() = std::move(handler);
+    return previous;
+}
+
+bool isTitleBarDoubleClick(const QByteArray &eventType, void *message)
+{
+#ifdef Q_OS_WIN
+    if (eventType != "windows_generic_MSG" || !message)
+        return false;
+    const MSG *msg = static_cast<const MSG *>(message);
+    return msg->message == WM_NCLBUTTONDBLCLK && msg->wParam == HTCAPTION;
+#else
+    Q_UNUSED(eventType);
+    Q_UNUSED(message);
+    return false;
+#endif
 }

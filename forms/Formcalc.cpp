@@ -1,14 +1,90 @@
 #include "Formcalc.h"
 #include "ui_Formcalc.h"
 
+#include "Formmain.h"
+#include "Formsetup.h"
+#include "keyboard.h"
+#include "numberformat.h"
+#include "platform.h"
 #include "setting.h"
 
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QMessageBox>
+#include <QScreen>
+#include <algorithm>
+#include <iterator>
+
 Tform_Calc *form_Calc = nullptr;
+
+std::function<void(QWidget *)> Tform_Calc::divisionByZeroNotice = &Tform_Calc::showDivisionByZeroBox;
+
+namespace {
+
+const char *const FontFamily = "ＭＳ Ｐゴシック";
+constexpr int FontPixels = 12;
+constexpr int ClientWidth = 137;
+constexpr int ClientHeight = 169;
+
+// The seventeen buttons in field order (the order the flat state is applied in),
+// with their handlers and caption sizes in pixels.
+struct CalcButton
+{
+    QToolButton *Ui::Tform_Calc::*button;
+    void (Tform_Calc::*click)();
+    int fontPixels;
+};
+
+const CalcButton CalcButtons[] = {
+    {&Ui::Tform_Calc::spbtn_Ac, &Tform_Calc::spbtn_AcClick, 19},
+    {&Ui::Tform_Calc::spbtn_Div, &Tform_Calc::spbtn_DivClick, 24},
+    {&Ui::Tform_Calc::spbtn_Mul, &Tform_Calc::spbtn_MulClick, 24},
+    {&Ui::Tform_Calc::spbtn_Sub, &Tform_Calc::spbtn_SubClick, 24},
+    {&Ui::Tform_Calc::spbtn_7, &Tform_Calc::spbtn_7Click, 24},
+    {&Ui::Tform_Calc::spbtn_8, &Tform_Calc::spbtn_8Click, 24},
+    {&Ui::Tform_Calc::spbtn_9, &Tform_Calc::spbtn_9Click, 24},
+    {&Ui::Tform_Calc::spbtn_4, &Tform_Calc::spbtn_4Click, 24},
+    {&Ui::Tform_Calc::spbtn_5, &Tform_Calc::spbtn_5Click, 24},
+    {&Ui::Tform_Calc::spbtn_6, &Tform_Calc::spbtn_6Click, 24},
+    {&Ui::Tform_Calc::spbtn_1, &Tform_Calc::spbtn_1Click, 24},
+    {&Ui::Tform_Calc::spbtn_2, &Tform_Calc::spbtn_2Click, 24},
+    {&Ui::Tform_Calc::spbtn_3, &Tform_Calc::spbtn_3Click, 24},
+    {&Ui::Tform_Calc::spbtn_0, &Tform_Calc::spbtn_0Click, 24},
+    {&Ui::Tform_Calc::spbtn_Dot, &Tform_Calc::spbtn_DotClick, 24},
+    {&Ui::Tform_Calc::spbtn_Add, &Tform_Calc::spbtn_AddClick, 24},
+    {&Ui::Tform_Calc::spbtn_Equal, &Tform_Calc::spbtn_EqualClick, 24},
+};
+
+// X11 window coordinates are 16-bit signed; a stored position beyond them would
+// wrap or be refused by the server. Keep room for the frame and the window.
+constexpr int CoordinateLimit = 32000;
+
+int representable(qint32 coordinate)
+{
+    return std::clamp<qint32>(coordinate, -CoordinateLimit, CoordinateLimit);
+}
+
+} // namespace
 
 Tform_Calc::Tform_Calc(QWidget *parent)
     : QWidget(parent), ui(new Ui::Tform_Calc), m_engine(*this)
 {
     ui->setupUi(this);
+    // A small title bar with the number in it, and no close box: Escape, End or
+    // the context menu hide the window.
+    setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+
+    QFont windowFont(QString::fromUtf8(FontFamily));
+    windowFont.setPixelSize(FontPixels);
+    setFont(windowFont);
+    for (const CalcButton &b : CalcButtons) {
+        QToolButton *button = ui->*b.button;
+        QFont f = button->font();
+        f.setPixelSize(b.fontPixels);
+        button->setFont(f);
+        connect(button, &QToolButton::clicked, this, b.click);
+    }
+    createPopupMenu();
     FormCreate();
 }
 
@@ -17,14 +93,223 @@ Tform_Calc::~Tform_Calc()
     delete ui;
 }
 
-void Tform_Calc::FormCreate()
+void Tform_Calc::createPopupMenu()
 {
-    m_engine.ClearEntry();
+    PopupMenu1 = new QMenu(this);
+    PopupMenu1->setFont(font()); // a menu is a window of its own and inherits no font
+    pm_Close = PopupMenu1->addAction(Tform_Main::imglst_Act(6), QStringLiteral("ウィンドウを閉じる(&C)"));
+    connect(pm_Close, &QAction::triggered, this, &Tform_Calc::pm_CloseClick);
+    if (!form_Main)
+        return; // built alone, as in tests: only the window's own entry
+    const auto link = [this](QAction *action) {
+        if (action)
+            PopupMenu1->addAction(action);
+        return action;
+    };
+    S1 = link(form_Main->act_Setup);
+    L1 = link(form_Main->act_LogWindow);
+    Help1 = link(form_Main->act_Help);
+    N1 = PopupMenu1->addSeparator();
+    About1 = link(form_Main->act_About);
+    Exit1 = link(form_Main->act_Exit);
 }
 
-void Tform_Calc::FormShow() {}
-void Tform_Calc::FormHide() {}
-void Tform_Calc::DispEntry() {}
-void Tform_Calc::DispResult() {}
-void Tform_Calc::ReportDivisionByZero() {}
-void Tform_Calc::pm_CloseClick() { close(); }
+void Tform_Calc::FormCreate()
+{
+    setFixedSize(ClientWidth, ClientHeight);
+    m_engine.ClearEntry();
+    // Saved positions are applied by FormShow; otherwise the window is centred
+    // when it first appears.
+    m_centreAtFirstShow = !Setting.Window_Calc_SaveWindowPos;
+    if (!Setting.Window_Calc_OpenWindowAtBoot || Setting.NoMt)
+        show();
+}
+
+void Tform_Calc::FormShow()
+{
+    applySavedPosition();
+    const bool flat = Setting.ButtonFlat;
+    for (const CalcButton &b : CalcButtons)
+        (ui->*b.button)->setAutoRaise(flat);
+}
+
+void Tform_Calc::applySavedPosition()
+{
+    if (!Setting.Window_Calc_SaveWindowPos)
+        return;
+    const QPoint saved(representable(Setting.Window_Calc_Window_Left),
+                       representable(Setting.Window_Calc_Window_Top));
+    // Moving again to where the window already is would, between creating the
+    // native window and mapping it, make X11 take the point for the client area.
+    if (pos() != saved)
+        move(saved);
+    m_placedOnScreen = true;
+}
+
+void Tform_Calc::centreOnScreen()
+{
+    if (const QScreen *s = screen())
+        move(s->availableGeometry().center() - QPoint(width() / 2, height() / 2));
+}
+
+void Tform_Calc::FormHide()
+{
+    // A window that has never been placed has no position of its own yet: keep
+    // the stored one rather than overwrite it with the toolkit's default.
+    if (m_placedOnScreen) {
+        Setting.Window_Calc_Window_Left = pos().x();
+        Setting.Window_Calc_Window_Top = pos().y();
+    }
+    // Without a tray icon this window is the program: hiding it ends the program,
+    // except while the settings dialog, which hides and re-shows it, is open.
+    if (Setting.NoMt && !(form_Setup && form_Setup->isVisible()) && form_Main)
+        form_Main->close();
+}
+
+void Tform_Calc::setVisible(bool visible)
+{
+    // The first placement happens before the native window exists: only then is
+    // a position taken as the frame's on X11, where the frame is not yet known.
+    if (visible && !testAttribute(Qt::WA_WState_Created)) {
+        if (m_centreAtFirstShow) {
+            m_centreAtFirstShow = false;
+            centreOnScreen();
+        }
+        applySavedPosition();
+    }
+    QWidget::setVisible(visible);
+}
+
+void Tform_Calc::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (event->spontaneous())
+        return; // restored from minimised or back from another desktop: not a show
+    m_placedOnScreen = true;
+    FormShow();
+}
+
+void Tform_Calc::hideEvent(QHideEvent *event)
+{
+    QWidget::hideEvent(event);
+    if (!event->spontaneous())
+        FormHide();
+}
+
+void Tform_Calc::contextMenuEvent(QContextMenuEvent *event)
+{
+    PopupMenu1->popup(event->globalPos());
+}
+
+bool Tform_Calc::nativeEvent(const QByteArray &eventType, void *message, qintptr *result)
+{
+    // The title bar belongs to the system: let it handle the double click first,
+    // then hide.
+    if (isTitleBarDoubleClick(eventType, message))
+        QMetaObject::invokeMethod(this, [this] { hide(); }, Qt::QueuedConnection);
+    return QWidget::nativeEvent(eventType, message, result);
+}
+
+void Tform_Calc::pm_CloseClick()
+{
+    close(); // closing only hides this window
+}
+
+void Tform_Calc::DispEntry()
+{
+    setWindowTitle(FormatNumber(m_engine.Entry));
+}
+
+void Tform_Calc::DispResult()
+{
+    setWindowTitle(FormatNumber(m_engine.Accumulator));
+}
+
+void Tform_Calc::ReportDivisionByZero()
+{
+    if (divisionByZeroNotice)
+        divisionByZeroNotice(this);
+}
+
+void Tform_Calc::showDivisionByZeroBox(QWidget *parent)
+{
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("Error!"), QStringLiteral("０で除算はできません。"),
+                    QMessageBox::Ok, parent);
+    box.exec();
+}
+
+void Tform_Calc::digitClick(int digit)
+{
+    m_engine.InputNumber(digit, 0);
+    DispEntry();
+}
+
+void Tform_Calc::spbtn_0Click() { digitClick(0); }
+void Tform_Calc::spbtn_1Click() { digitClick(1); }
+void Tform_Calc::spbtn_2Click() { digitClick(2); }
+void Tform_Calc::spbtn_3Click() { digitClick(3); }
+void Tform_Calc::spbtn_4Click() { digitClick(4); }
+void Tform_Calc::spbtn_5Click() { digitClick(5); }
+void Tform_Calc::spbtn_6Click() { digitClick(6); }
+void Tform_Calc::spbtn_7Click() { digitClick(7); }
+void Tform_Calc::spbtn_8Click() { digitClick(8); }
+void Tform_Calc::spbtn_9Click() { digitClick(9); }
+
+void Tform_Calc::spbtn_DotClick()
+{
+    m_engine.InputNumber(0, 1); // the point alone does not change the number shown
+}
+
+void Tform_Calc::spbtn_AddClick() { m_engine.InputOperator(OP_ADD); }
+void Tform_Calc::spbtn_SubClick() { m_engine.InputOperator(OP_SUB); }
+void Tform_Calc::spbtn_MulClick() { m_engine.InputOperator(OP_MUL); }
+void Tform_Calc::spbtn_DivClick() { m_engine.InputOperator(OP_DIV); }
+
+void Tform_Calc::spbtn_EqualClick()
+{
+    m_engine.InputOperator(OP_EQUAL);
+    m_engine.ResetOnInput = true; // the next digit starts a new number
+}
+
+void Tform_Calc::spbtn_AcClick()
+{
+    m_engine.ClearEntry();
+    m_engine.OperandHeld = false;
+    DispEntry();
+}
+
+void Tform_Calc::runKeyAction(CalcKeyAction action)
+{
+    switch (action) {
+    case CalcKeyAction::None: break;
+    case CalcKeyAction::Point: spbtn_DotClick(); break;
+    case CalcKeyAction::Add: spbtn_AddClick(); break;
+    case CalcKeyAction::Subtract: spbtn_SubClick(); break;
+    case CalcKeyAction::Multiply: spbtn_MulClick(); break;
+    case CalcKeyAction::Divide: spbtn_DivClick(); break;
+    case CalcKeyAction::Equals: spbtn_EqualClick(); break;
+    case CalcKeyAction::AllClear: spbtn_AcClick(); break;
+    case CalcKeyAction::HideWindow: hide(); break;
+    default: { // the ten digits, through the digit buttons' own handlers
+        static void (Tform_Calc::*const digitClicks[10])() = {
+            &Tform_Calc::spbtn_0Click, &Tform_Calc::spbtn_1Click, &Tform_Calc::spbtn_2Click,
+            &Tform_Calc::spbtn_3Click, &Tform_Calc::spbtn_4Click, &Tform_Calc::spbtn_5Click,
+            &Tform_Calc::spbtn_6Click, &Tform_Calc::spbtn_7Click, &Tform_Calc::spbtn_8Click,
+            &Tform_Calc::spbtn_9Click,
+        };
+        (this->*digitClicks[int(action) - int(CalcKeyAction::Digit0)])();
+        break;
+    }
+    }
+}
+
+void Tform_Calc::FormKeyDown(QKeyEvent *event)
+{
+    runKeyAction(actionForVirtualKey(virtualKeyOf(*event)));
+}
+
+void Tform_Calc::keyPressEvent(QKeyEvent *event)
+{
+    FormKeyDown(event);
+    QWidget::keyPressEvent(event); // the key is left for the system, not consumed
+}

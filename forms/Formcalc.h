@@ -1,9 +1,12 @@
 #pragma once
 
 #include "calcengine.h"
+#include "keymap.h"
 
 #include <QWidget>
+#include <functional>
 
+class QAction;
 class QMenu;
 namespace Ui { class Tform_Calc; }
 
@@ -26,17 +29,65 @@ public:
     void DispResult() override;
     void ReportDivisionByZero() override;
 
+    // Tells the user that a division by zero was refused, and returns once they
+    // have acknowledged it. A modal message box unless replaced (tests count calls).
+    static std::function<void(QWidget *parent)> divisionByZeroNotice;
+    static void showDivisionByZeroBox(QWidget *parent);
+
     CalcEngine &engine() { return m_engine; }
+
     QMenu *PopupMenu1 = nullptr;
+    QAction *pm_Close = nullptr;
+    QAction *S1 = nullptr;
+    QAction *L1 = nullptr;
+    QAction *Help1 = nullptr;
+    QAction *N1 = nullptr;
+    QAction *About1 = nullptr;
+    QAction *Exit1 = nullptr;
 
 public slots:
+    void spbtn_0Click();
+    void spbtn_1Click();
+    void spbtn_2Click();
+    void spbtn_3Click();
+    void spbtn_4Click();
+    void spbtn_5Click();
+    void spbtn_6Click();
+    void spbtn_7Click();
+    void spbtn_8Click();
+    void spbtn_9Click();
+    void spbtn_DotClick();
+    void spbtn_AddClick();
+    void spbtn_SubClick();
+    void spbtn_MulClick();
+    void spbtn_DivClick();
+    void spbtn_EqualClick();
+    void spbtn_AcClick();
     void pm_CloseClick();
+
+    void setVisible(bool visible) override;
+
+protected:
+    void FormKeyDown(QKeyEvent *event);
+    void keyPressEvent(QKeyEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
+    bool nativeEvent(const QByteArray &eventType, void *message, qintptr *result) override;
 
 private:
     void FormCreate();
+    void createPopupMenu();
+    void applySavedPosition();
+    void centreOnScreen();
+    void digitClick(int digit);
+    void runKeyAction(CalcKeyAction action);
 
     Ui::Tform_Calc *ui;
     CalcEngine m_engine;
+    // Until the window has been on screen, its position is the one stored.
+    bool m_placedOnScreen = false;
+    bool m_centreAtFirstShow = false;
 };
 
 extern Tform_Calc *form_Calc;

@@ -2,5 +2,13 @@
 
 #include <QString>
 
-// The calculator's display text for a number.
+// The calculator's display text for a number: at most fifteen significant
+// digits, trailing zeros and a needless point dropped, a leading minus.
+// Scientific notation ("1.11111111111111E15", "1E-05": the exponent's sign only
+// when negative, at least two digits) once the integer part would need more
+// than fifteen digits or the magnitude falls below 0.0001. Zero of either sign
+// is "0"; infinities and NaN read "INF", "-INF" and "NAN".
+QString FormatNumber(double value, const QString &decimalPoint);
+
+// The same with the decimal separator of the user's locale.
 QString FormatNumber(double value);
