@@ -4,6 +4,8 @@
 
 namespace Ui { class Tform_Log; }
 
+// The calculation log: a memo under a small tool bar, in a resizable tool window
+// that remembers its place and client size. Closing it only hides it.
 class Tform_Log : public QWidget
 {
     Q_OBJECT
@@ -12,11 +14,23 @@ public:
     explicit Tform_Log(QWidget *parent = nullptr);
     ~Tform_Log() override;
 
+    // Show and hide handlers; the settings dialog's reset and the exit sequence
+    // call them directly too, whether or not the window is visible.
     void FormShow();
     void FormHide();
 
+protected:
+    void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
+
 private:
+    void FormCreate();
+    void setToolBarFlat(bool flat);
+    void centreOnScreen();
+
     Ui::Tform_Log *ui;
+    bool m_centreAtFirstShow = false;
+    bool m_shownBefore = false;
 };
 
 extern Tform_Log *form_Log;

@@ -1,9 +1,26 @@
 #pragma once
 
-#include <QWidget>
+#include "platform.h"
 
+#include <QWidget>
+#include <functional>
+#include <optional>
+
+class QLabel;
 namespace Ui { class Tform_About; }
 
+// Where the maker is reached. The link labels show these and open them.
+inline constexpr char MakerHomePage[] = "https://www.example.com/hinokiworks/";
+inline constexpr char SupportMailAddress[] = "support@example.com";
+inline constexpr char CopyrightNotice[] = "Copyright (C) 2026 HinokiWorks";
+
+// The text naming the Windows platform for three fields of its version record.
+// A platform id the table does not know keeps the previous text.
+QString WinVersionText(quint32 platformId, quint32 minorVersion, quint32 buildNumber,
+                       const QString &previous);
+
+// The version box: product, file version, platform and memory, and the links to
+// the maker. Modeless; closing it only hides it.
 class Tform_About : public QWidget
 {
     Q_OBJECT
@@ -12,11 +29,46 @@ public:
     explicit Tform_About(QWidget *parent = nullptr);
     ~Tform_About() override;
 
+    // What the box last gathered from the system.
+    struct SystemInfo
+    {
+        QString WinVersionStr;
+        quint64 TotalMemory = 0;
+        QString FileVersionStr;
+    };
+    const SystemInfo &systemInfo() const { return m_info; }
+
+    // The questions GetSystemInfo asks the platform; tests substitute their own.
+    struct SystemQueries
+    {
+        std::function<std::optional<OsVersionRecord>()> versionRecord = osVersionRecord;
+        std::function<QString()> prettyName = osPrettyName;
+        std::function<quint64()> totalMemory = totalPhysicalMemory;
+        std::function<QString()> fileVersion = programFileVersion;
+    };
+    void setSystemQueries(SystemQueries queries) { m_queries = std::move(queries); }
+
     void FormShow();
-    void FormHide();
+    void GetSystemInfo();
+
+public slots:
+    void OKButtonClick();
+    void lbl_WWWClick();
+    void lbl_EMailClick();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void applyLook();
+    void centreOnScreen();
+
     Ui::Tform_About *ui;
+    SystemInfo m_info;
+    SystemQueries m_queries;
+    bool m_placed = false;
 };
 
 extern Tform_About *form_About;
