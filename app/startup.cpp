@@ -2,6 +2,7 @@
 
 #include "application.h"
 #include "platform.h"
+#include "signalwatcher.h"
 #include "singleinstance.h"
 
 #include "Formmain.h"
@@ -11,6 +12,7 @@
 #include "about.h"
 
 #include <QCoreApplication>
+#include <initializer_list>
 #include <memory>
 
 bool DebugMode = false;
@@ -42,6 +44,8 @@ void createForms()
     form_Log = new Tform_Log;
     form_Setup = new Tform_Setup;
     form_About = new Tform_About;
+    for (QWidget *window : std::initializer_list<QWidget *>{form_Calc, form_Log, form_Setup, form_About})
+        form_Main->shareHelpKeyWith(window);
 }
 
 void destroyForms()
@@ -76,10 +80,14 @@ int runMochiten(int argc, char **argv)
     int code = 0;
     try {
         createForms();
+        // A logout, "kill" or Ctrl+C leaves the way Exit does, with the settings saved.
+        SignalWatcher signalWatcher([](int) { form_Main->act_Exit->trigger(); });
         if (!DebugMode)
             instance.listen(form_Main, [] { form_Main->secondStartRequested(); });
         if (DebugMode)
             form_Main->show();
+        // Without a tray to hold our icon, nothing else would lead to the program.
+        form_Main->showCalculatorIfUnreachable();
 
         code = app.exec();
     } catch (const std::exception &e) {

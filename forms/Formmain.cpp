@@ -5,39 +5,108 @@
 #include "Formlog.h"
 #include "Formsetup.h"
 #include "about.h"
+#include "helpviewer.h"
 #include "setting.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
-#include <QCoreApplication>
+#include <QCursor>
 #include <QMenu>
-#include <QSystemTrayIcon>
+#include <QSessionManager>
+#include <iterator>
 
 Tform_Main *form_Main = nullptr;
+
+bool (*Tform_Main::systemTrayAvailable)() = &QSystemTrayIcon::isSystemTrayAvailable;
 
 Tform_Main::Tform_Main(QWidget *parent)
     : QWidget(parent), ui(new Ui::Tform_Main)
 {
     ui->setupUi(this);
-    act_Setup = new QAction(QStringLiteral("設定(&S)..."), this);
-    act_Help = new QAction(QStringLiteral("ヘルプ(&H)"), this);
-    act_About = new QAction(QStringLiteral("バージョン情報(&A)..."), this);
-    act_Exit = new QAction(QStringLiteral("終了(&E)"), this);
-    act_Calculation = new QAction(QStringLiteral("計算(&C)..."), this);
-    act_LogWindow = new QAction(QStringLiteral("計算ログ(&L)..."), this);
-    act_LogWindow->setVisible(false);
-    connect(act_Exit, &QAction::triggered, this, &Tform_Main::act_ExitExecute);
+    QFont font(QStringLiteral("ＭＳ Ｐゴシック"));
+    font.setPixelSize(12);
+    setFont(font);
+    setWindowIcon(QIcon(QStringLiteral(":/icons/mochiten.png")));
+
+    createActions();
+    createTrayIcon();
+
+    // Whichever way the desktop tells us to go, leave the way Exit does.
+#if QT_CONFIG(sessionmanager)
+    connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager &) { sessionEnding(); });
+#endif
+    connect(qApp, &QCoreApplication::aboutToQuit, this, &Tform_Main::sessionEnding);
+
     FormCreate();
 }
 
 Tform_Main::~Tform_Main()
 {
+    delete m_helpViewer;
     delete ui;
 }
 
-QIcon Tform_Main::imglst_Act(int)
+QIcon Tform_Main::imglst_Act(int index)
 {
-    return QIcon();
+    static const char *const images[] = {
+        ":/icons/setup.png", ":/icons/help.png", ":/icons/about.png", ":/icons/exit.png",
+        ":/icons/calc.png", ":/icons/log.png", ":/icons/close.png",
+    };
+    if (index < 0 || index >= int(std::size(images)))
+        return QIcon();
+    return QIcon(QLatin1String(images[index]));
+}
+
+void Tform_Main::createActions()
+{
+    struct ActionRow
+    {
+        QAction *Tform_Main::*action;
+        const char *caption;
+        int image;
+        void (Tform_Main::*execute)();
+    };
+    static const ActionRow rows[] = {
+        {&Tform_Main::act_Setup, "設定(&S)...", 0, &Tform_Main::act_SetupExecute},
+        {&Tform_Main::act_Help, "ヘルプ(&H)", 1, &Tform_Main::act_HelpExecute},
+        {&Tform_Main::act_About, "バージョン情報(&A)...", 2, &Tform_Main::act_AboutExecute},
+        {&Tform_Main::act_Exit, "終了(&E)", 3, &Tform_Main::act_ExitExecute},
+        {&Tform_Main::act_Calculation, "計算(&C)...", 4, &Tform_Main::act_CalculationExecute},
+        {&Tform_Main::act_LogWindow, "計算ログ(&L)...", 5, &Tform_Main::act_LogWindowExecute},
+    };
+    for (const ActionRow &row : rows) {
+        QAction *action = new QAction(imglst_Act(row.image), QString::fromUtf8(row.caption), this);
+        action->setIconVisibleInMenu(true);
+        connect(action, &QAction::triggered, this, row.execute);
+        this->*row.action = action;
+    }
+
+    // F1 must work in every window of ours, not only in this hidden one.
+    act_Help->setShortcut(QKeySequence(Qt::Key_F1));
+    act_Help->setShortcutContext(Qt::ApplicationShortcut);
+    shareHelpKeyWith(this);
+
+    // Nothing is written to the log window yet, so its entries stay hidden.
+    act_LogWindow->setVisible(false);
+}
+
+void Tform_Main::createTrayIcon()
+{
+    pm_RightBtn = new QMenu(this);
+    pm_RightBtn->addAction(act_Calculation); // W1
+    pm_RightBtn->addAction(act_LogWindow);   // L1
+    pm_RightBtn->addAction(act_Setup);       // S1
+    pm_RightBtn->addAction(act_Help);        // Help1
+    N1 = pm_RightBtn->addSeparator();
+    pm_RightBtn->addAction(act_About);       // About1
+    pm_RightBtn->addAction(act_Exit);        // Exit1
+
+    TrayIcon = new QSystemTrayIcon(QIcon(QStringLiteral(":/icons/mochiten.png")), this);
+    TrayIcon->setToolTip(QStringLiteral("Mochiten"));
+    // No context menu is handed to the icon: the handler opens it, so that it
+    // opens once and only on the right button.
+    connect(TrayIcon, &QSystemTrayIcon::activated, this, &Tform_Main::TrayIconMouseUp);
 }
 
 void Tform_Main::FormCreate()
@@ -46,32 +115,139 @@ void Tform_Main::FormCreate()
     UpdateTrayIcon();
 }
 
-void Tform_Main::UpdateTrayIcon() {}
-
-void Tform_Main::FormClose()
+void Tform_Main::shareHelpKeyWith(QWidget *window)
 {
-    if (Setting.DelReg)
-        EraseSetting();
-    else
-        SaveSetting(Setting);
+    if (window)
+        window->addAction(act_Help);
 }
 
-void Tform_Main::secondStartRequested() {}
+void Tform_Main::UpdateTrayIcon()
+{
+    if (!Setting.NoMt && !TrayIcon->isVisible())
+        TrayIcon->show();
+    else if (Setting.NoMt && TrayIcon->isVisible())
+        TrayIcon->hide();
+}
 
-void Tform_Main::act_SetupExecute() {}
-void Tform_Main::act_HelpExecute() {}
-void Tform_Main::act_AboutExecute() {}
-void Tform_Main::act_CalculationExecute() {}
-void Tform_Main::act_LogWindowExecute() {}
+bool Tform_Main::trayIconShown() const
+{
+    return TrayIcon->isVisible() && systemTrayAvailable();
+}
+
+static bool anyWindowReachable()
+{
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    for (const QWidget *w : windows) {
+        const Qt::WindowType type = w->windowType();
+        if (type == Qt::Popup || type == Qt::ToolTip || type == Qt::Desktop)
+            continue;
+        if (w->isVisible() && !w->isMinimized())
+            return true;
+    }
+    return false;
+}
+
+void Tform_Main::showCalculatorIfUnreachable()
+{
+    if (!form_Calc || trayIconShown() || anyWindowReachable())
+        return;
+    form_Calc->setWindowState(form_Calc->windowState() & ~Qt::WindowMinimized);
+    form_Calc->show();
+    form_Calc->raise();
+    form_Calc->activateWindow();
+}
+
+void Tform_Main::secondStartRequested()
+{
+    showCalculatorIfUnreachable();
+}
+
+void Tform_Main::TrayIconMouseUp(QSystemTrayIcon::ActivationReason reason)
+{
+    switch (reason) {
+    case QSystemTrayIcon::Trigger:
+        act_CalculationExecute();
+        break;
+    case QSystemTrayIcon::Context:
+        pm_RightBtn->popup(QCursor::pos());
+        break;
+    default:
+        break;
+    }
+}
+
+// Shows a window of ours and brings it in front of whatever covers it.
+static void bringUp(QWidget *window)
+{
+    if (!window)
+        return;
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+void Tform_Main::act_SetupExecute()
+{
+    bringUp(form_Setup);
+}
+
+void Tform_Main::act_HelpExecute()
+{
+    if (!m_helpViewer) {
+        m_helpViewer = new HelpViewer;
+        shareHelpKeyWith(m_helpViewer);
+    }
+    m_helpViewer->showContents();
+}
+
+void Tform_Main::act_AboutExecute()
+{
+    bringUp(form_About);
+}
+
+void Tform_Main::act_CalculationExecute()
+{
+    bringUp(form_Calc);
+}
+
+void Tform_Main::act_LogWindowExecute()
+{
+    bringUp(form_Log);
+}
 
 void Tform_Main::act_ExitExecute()
 {
+    // The hide handlers copy each window's geometry into Setting, visible or not.
+    // Without residency the calculator's handler closes this window itself; the
+    // close below then runs again and the log geometry is saved with the rest.
+    if (form_Calc)
+        form_Calc->FormHide();
+    if (form_Log)
+        form_Log->FormHide();
     close();
+}
+
+void Tform_Main::sessionEnding()
+{
+    if (!m_closed)
+        act_ExitExecute();
+}
+
+void Tform_Main::FormClose()
+{
+    if (m_helpViewer)
+        m_helpViewer->close();
+    const bool written = Setting.DelReg ? EraseSetting() : SaveSetting(Setting);
+    if (!written)
+        qWarning("Mochiten: the settings could not be written");
 }
 
 void Tform_Main::closeEvent(QCloseEvent *event)
 {
     FormClose();
+    m_closed = true;
     event->accept();
+    // Not quit(): that asks every window to close first, and the calculator
+    // only hides, which would cancel the quit.
     QCoreApplication::exit(0);
 }

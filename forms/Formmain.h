@@ -1,10 +1,11 @@
 #pragma once
 
+#include <QSystemTrayIcon>
 #include <QWidget>
 
 class QAction;
 class QMenu;
-class QSystemTrayIcon;
+class HelpViewer;
 namespace Ui { class Tform_Main; }
 
 // The application's main window: hidden in ordinary use (shown only in debug
@@ -19,15 +20,29 @@ public:
     explicit Tform_Main(QWidget *parent = nullptr);
     ~Tform_Main() override;
 
+    // Shows or removes the tray icon to match Setting.NoMt.
     void UpdateTrayIcon();
+    // Closes the help and saves the settings, or erases them when the user asked to.
     void FormClose();
 
     // A second start knocked: bring the calculator up if nothing else reaches it.
     void secondStartRequested();
+    // With no tray icon on screen and no window of ours visible the user could
+    // not reach the program at all; then the calculator is shown.
+    void showCalculatorIfUnreachable();
+    // True when the desktop actually shows our tray icon.
+    bool trayIconShown() const;
+    // Whether the desktop has a tray at all; replaceable so tests can play both desktops.
+    static bool (*systemTrayAvailable)();
+
+    // F1 opens the help from whichever of our windows is active.
+    void shareHelpKeyWith(QWidget *window);
 
     // The images of the shared actions, by index: 0 settings, 1 help,
     // 2 version information, 3 exit, 4 calculate, 5 calculation log, 6 close window.
     static QIcon imglst_Act(int index);
+
+    HelpViewer *helpViewer() const { return m_helpViewer; }
 
     QSystemTrayIcon *TrayIcon = nullptr;
     QMenu *pm_RightBtn = nullptr;
@@ -37,6 +52,7 @@ public:
     QAction *act_Exit = nullptr;
     QAction *act_Calculation = nullptr;
     QAction *act_LogWindow = nullptr;
+    QAction *N1 = nullptr;
 
 public slots:
     void act_SetupExecute();
@@ -45,14 +61,22 @@ public slots:
     void act_ExitExecute();
     void act_CalculationExecute();
     void act_LogWindowExecute();
+    void TrayIconMouseUp(QSystemTrayIcon::ActivationReason reason);
+    // The login session ends, or the application is told to quit from outside:
+    // run the exit sequence unless it has already run.
+    void sessionEnding();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
     void FormCreate();
+    void createActions();
+    void createTrayIcon();
 
     Ui::Tform_Main *ui;
+    HelpViewer *m_helpViewer = nullptr;
+    bool m_closed = false; // the close handler has run at least once
 };
 
 extern Tform_Main *form_Main;

@@ -1,12 +1,32 @@
 #include "Formsetup.h"
 #include "ui_Formsetup.h"
 
+#include "Formcalc.h"
+#include "Formlog.h"
+#include "Formmain.h"
+#include "setting.h"
+
+#include <QScreen>
+#include <QShowEvent>
+
 Tform_Setup *form_Setup = nullptr;
 
 Tform_Setup::Tform_Setup(QWidget *parent)
-    : QWidget(parent), ui(new Ui::Tform_Setup)
+    : QDialog(parent), ui(new Ui::Tform_Setup)
 {
     ui->setupUi(this);
+    // Designer files cannot hold pixel font sizes.
+    QFont font(QStringLiteral("ＭＳ Ｐゴシック"));
+    font.setPixelSize(12);
+    setFont(font);
+    setWindowIcon(QIcon(QStringLiteral(":/icons/setup.png")));
+
+    connect(ui->cbbox_NoMt, &QCheckBox::toggled, this, &Tform_Setup::cbbox_NoMtClick);
+    connect(ui->BitBtn1, &QPushButton::clicked, this, &Tform_Setup::BitBtn1Click);
+    connect(ui->BitBtn2, &QPushButton::clicked, this, &Tform_Setup::BitBtn2Click);
+    connect(ui->BitBtn3, &QPushButton::clicked, this, &Tform_Setup::BitBtn3Click);
+    connect(ui->BitBtn4, &QPushButton::clicked, this, &Tform_Setup::BitBtn4Click);
+    // Escape and the title bar's close box already close the dialog as Cancel does.
 }
 
 Tform_Setup::~Tform_Setup()
@@ -14,5 +34,76 @@ Tform_Setup::~Tform_Setup()
     delete ui;
 }
 
-void Tform_Setup::FormShow() {}
-void Tform_Setup::FormHide() {}
+void Tform_Setup::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    if (event->spontaneous())
+        return; // back from minimised: keep what the user has ticked so far
+    if (!m_centred) {
+        m_centred = true;
+        if (const QScreen *s = screen())
+            move(s->availableGeometry().center() - rect().center());
+    }
+    FormShow();
+}
+
+void Tform_Setup::FormShow()
+{
+    ui->cbbox_BtnFlat->setChecked(Setting.ButtonFlat);
+    ui->cbbox_NoMt->setChecked(Setting.NoMt);
+    cbbox_NoMtClick();
+    ui->cbbox_Calc_Hide->setChecked(Setting.Window_Calc_OpenWindowAtBoot);
+    ui->cbbox_Calc_SavePos->setChecked(Setting.Window_Calc_SaveWindowPos);
+    ui->cbbox_Log_Hide->setChecked(Setting.Window_Log_OpenWindowAtBoot);
+    ui->cbbox_Log_SavePos->setChecked(Setting.Window_Log_SaveWindowPos);
+}
+
+void Tform_Setup::cbbox_NoMtClick()
+{
+    // A program that is not resident always shows its calculator at start.
+    ui->cbbox_Calc_Hide->setEnabled(!ui->cbbox_NoMt->isChecked());
+}
+
+void Tform_Setup::BitBtn1Click()
+{
+    Setting.DelReg = ui->cbbox_DelReg->isChecked();
+    Setting.ButtonFlat = ui->cbbox_BtnFlat->isChecked();
+    Setting.NoMt = ui->cbbox_NoMt->isChecked();
+    // Copied even while disabled: the choice is kept for when residency comes back.
+    Setting.Window_Calc_OpenWindowAtBoot = ui->cbbox_Calc_Hide->isChecked();
+    Setting.Window_Calc_SaveWindowPos = ui->cbbox_Calc_SavePos->isChecked();
+    Setting.Window_Log_OpenWindowAtBoot = ui->cbbox_Log_Hide->isChecked();
+    Setting.Window_Log_SaveWindowPos = ui->cbbox_Log_SavePos->isChecked();
+
+    // Hiding and showing runs the calculator's handlers, which store its place
+    // and apply the new settings. This dialog is still open, so the hide never
+    // ends the program here.
+    if (form_Calc && form_Calc->isVisible()) {
+        form_Calc->hide();
+        form_Calc->show();
+    }
+    if (form_Main)
+        form_Main->UpdateTrayIcon();
+    close();
+}
+
+void Tform_Setup::BitBtn2Click()
+{
+    close();
+}
+
+void Tform_Setup::BitBtn3Click()
+{
+    Setting.Window_Calc_Window_Left = 1;
+    Setting.Window_Calc_Window_Top = 1;
+    if (form_Calc)
+        form_Calc->FormShow();
+}
+
+void Tform_Setup::BitBtn4Click()
+{
+    Setting.Window_Log_Window_Left = 1;
+    Setting.Window_Log_Window_Top = 1;
+    if (form_Log)
+        form_Log->FormShow();
+}
