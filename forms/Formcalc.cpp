@@ -141,7 +141,9 @@ void Tform_Calc::applySavedPosition()
                        representable(Setting.Window_Calc_Window_Top));
     // Moving again to where the window already is would, between creating the
     // native window and mapping it, make X11 take the point for the client area.
-    if (pos() != saved)
+    // But a window never moved at all is placed by the window manager, so the
+    // stored point (0, 0 for a new user) must be asked for once.
+    if (pos() != saved || !testAttribute(Qt::WA_Moved))
         move(saved);
     m_placedOnScreen = true;
 }

@@ -396,6 +396,7 @@ void TestFormCalc::absurdPositionsStayRepresentable_data()
     QTest::addColumn<int>("top");
     QTest::addColumn<QPoint>("placed");
 
+    QTest::newRow("new user's top-left corner") << 0 << 0 << QPoint(0, 0);
     QTest::newRow("negative is used as is") << -50 << -20 << QPoint(-50, -20);
     QTest::newRow("off screen is used as is") << 5000 << 3000 << QPoint(5000, 3000);
     QTest::newRow("INT_MIN") << INT_MIN << INT_MIN << QPoint(-32000, -32000);
