@@ -51,6 +51,9 @@ static QString keyOf(const SettingValue &v)
 void LoadSetting(TSetting &setting)
 {
     const auto store = OpenSettingStore();
+    // Now, while the parse error is fresh: later handles share QSettings' cache
+    // and no longer report it.
+    preserveUnreadableStore(*store);
     for (const SettingValue &v : SettingValues) {
         const qint32 n = readInteger(*store, keyOf(v), v.defaultValue);
         if (v.flag)

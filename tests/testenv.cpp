@@ -1,9 +1,11 @@
 #include "testenv.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QTimer>
 
 #include <cstdlib>
 #include <string>
@@ -48,4 +50,16 @@ QString testSettingsFile()
 void removeTestSettings()
 {
     QFile::remove(testSettingsFile());
+}
+
+int storedValue(const QString &key)
+{
+    return QSettings(testSettingsFile(), QSettings::IniFormat).value(key, -1).toInt();
+}
+
+int runUntilExit(const std::function<void()> &step)
+{
+    QTimer::singleShot(0, step);
+    QTimer::singleShot(5000, [] { QCoreApplication::exit(-1); });
+    return QCoreApplication::exec();
 }

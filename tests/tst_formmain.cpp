@@ -8,31 +8,37 @@
 #include "startup.h"
 #include "testenv.h"
 
-#include <QAction>
 #include <QMenu>
-#include <QPushButton>
-#include <QSettings>
-#include <QTextBrowser>
-#include <QTimer>
 #include <QtTest>
+
+using Step = std::function<void()>;
+Q_DECLARE_METATYPE(Step)
 
 static bool s_trayAvailable = true;
 static bool fakeTray() { return s_trayAvailable; }
-
-static QVariant stored(const char *name)
+static Step act(QAction *Tform_Main::*a) { return [a] { (form_Main->*a)->trigger(); }; }
+static Step tray(QSystemTrayIcon::ActivationReason r) { return [r] { emit form_Main->TrayIcon->activated(r); }; }
+static void pressF1(QWidget *w)
 {
-    QSettings ini(testSettingsFile(), QSettings::IniFormat);
-    return ini.value(QStringLiteral("Mochica/") + QLatin1String(name));
+    w->show();
+    w->activateWindow();
+    (void)QTest::qWaitForWindowActive(w);
+    QTest::keyClick(w, Qt::Key_F1);
+    w->hide();
 }
-
-static QImage pictureOf(const QIcon &icon) { return icon.pixmap(16, 16).toImage(); }
-
-// Runs the event loop until the program ends itself; -1 when it does not within 5 s.
-static int runUntilExit(const std::function<void()> &step)
+// A second start knocks while the desktop and our windows are as the words say.
+static Step knock(const QString &situation)
 {
-    QTimer::singleShot(0, step);
-    QTimer::singleShot(5000, [] { QCoreApplication::exit(-1); });
-    return QCoreApplication::exec();
+    return [situation] {
+        s_trayAvailable = situation.contains("tray");
+        Setting.NoMt = situation.contains("noMt");
+        form_Main->UpdateTrayIcon();
+        form_Calc->setVisible(situation.contains("calc"));
+        form_Setup->setVisible(situation.contains("setup"));
+        if (situation.contains("min"))
+            form_Calc->showMinimized();
+        form_Main->secondStartRequested();
+    };
 }
 
 class TestFormMain : public QObject
@@ -40,249 +46,99 @@ class TestFormMain : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase() { Tform_Main::systemTrayAvailable = &fakeTray; }
     void init()
     {
         removeTestSettings();
-        Setting = TSetting();
-        s_trayAvailable = true;
-        Tform_Main::systemTrayAvailable = &fakeTray;
         createForms();
     }
     void cleanup() { destroyForms(); }
 
-    void mainWindowForDebugMode()
-    {
-        QCOMPARE(form_Main->windowTitle(), QString("form_Main"));
-        QCOMPARE(form_Main->size(), QSize(225, 201));
-        QCOMPARE(form_Main->findChild<QPushButton *>("Button1")->text(), QString("Button1"));
-        QCOMPARE(form_Main->font().pixelSize(), 12);
-    }
-
-    void trayMenuReadsInOrder()
+    void trayMenuAsTheUserSeesIt()
     {
         QStringList seen;
-        for (QAction *a : form_Main->pm_RightBtn->actions()) {
-            if (a->isVisible())
-                seen << (a->isSeparator() ? QString("-") : a->text());
-        }
-        QCOMPARE(seen, QStringList({"計算(&C)...", "設定(&S)...", "ヘルプ(&H)", "-", "バージョン情報(&A)...", "終了(&E)"}));
-        QCOMPARE(form_Main->pm_RightBtn->actions().at(1), form_Main->act_LogWindow); // there, but hidden
-        QCOMPARE(form_Main->TrayIcon->toolTip(), QString("Mochiten"));
-        QCOMPARE(pictureOf(form_Main->TrayIcon->icon()), pictureOf(QIcon(":/icons/mochiten.png")));
-        // The calculator's own "close window" entry takes the seventh image.
-        QCOMPARE(pictureOf(Tform_Main::imglst_Act(6)), pictureOf(QIcon(":/icons/close.png")));
-        QVERIFY(Tform_Main::imglst_Act(7).isNull());
+        for (QAction *a : form_Main->pm_RightBtn->actions())
+            seen << (a->isSeparator() ? "-" : a->isVisible() ? a->text() : "hidden " + a->text());
+        QCOMPARE(seen, QStringList({"計算(&C)...", "hidden 計算ログ(&L)...", "設定(&S)...", "ヘルプ(&H)", "-",
+                                    "バージョン情報(&A)...", "終了(&E)"}));
+        QCOMPARE(form_Main->act_Help->shortcut(), QKeySequence(Qt::Key_F1));
     }
 
-    void actionLooks_data()
-    {
-        QTest::addColumn<QAction *Tform_Main::*>("action");
-        QTest::addColumn<QString>("caption");
-        QTest::addColumn<QString>("image");
-        QTest::addColumn<bool>("visible");
-        QTest::newRow("setup") << &Tform_Main::act_Setup << "設定(&S)..." << ":/icons/setup.png" << true;
-        QTest::newRow("help") << &Tform_Main::act_Help << "ヘルプ(&H)" << ":/icons/help.png" << true;
-        QTest::newRow("about") << &Tform_Main::act_About << "バージョン情報(&A)..." << ":/icons/about.png" << true;
-        QTest::newRow("exit") << &Tform_Main::act_Exit << "終了(&E)" << ":/icons/exit.png" << true;
-        QTest::newRow("calc") << &Tform_Main::act_Calculation << "計算(&C)..." << ":/icons/calc.png" << true;
-        QTest::newRow("log") << &Tform_Main::act_LogWindow << "計算ログ(&L)..." << ":/icons/log.png" << false;
-    }
-    void actionLooks()
-    {
-        QFETCH(QAction *Tform_Main::*, action);
-        QFETCH(QString, caption);
-        QFETCH(QString, image);
-        QFETCH(bool, visible);
-        QAction *a = form_Main->*action;
-        QCOMPARE(a->text(), caption);
-        QVERIFY(!pictureOf(QIcon(image)).isNull());
-        QCOMPARE(pictureOf(a->icon()), pictureOf(QIcon(image)));
-        QCOMPARE(a->isVisible(), visible);
-        QCOMPARE(a->shortcut(), action == &Tform_Main::act_Help ? QKeySequence(Qt::Key_F1) : QKeySequence());
-    }
-
-    // What each command brings up: 0 calculator, 1 log, 2 settings, 3 about,
-    // 4 help, 5 tray menu, -1 nothing.
+    // What each command brings up: 0 calculator, 1 log, 2 settings, 3 about, 4 help, 5 tray menu, -1 nothing.
     void commandsShowTheirWindow_data()
     {
-        QTest::addColumn<QAction *Tform_Main::*>("action"); // or null: a click on the tray icon
-        QTest::addColumn<int>("trayReason");
+        QTest::addColumn<Step>("step");
         QTest::addColumn<int>("shown");
-        QTest::newRow("calculate") << &Tform_Main::act_Calculation << 0 << 0;
-        QTest::newRow("log") << &Tform_Main::act_LogWindow << 0 << 1;
-        QTest::newRow("settings") << &Tform_Main::act_Setup << 0 << 2;
-        QTest::newRow("version") << &Tform_Main::act_About << 0 << 3;
-        QTest::newRow("help") << &Tform_Main::act_Help << 0 << 4;
-        QTest::newRow("tray left") << (QAction *Tform_Main::*)nullptr << int(QSystemTrayIcon::Trigger) << 0;
-        QTest::newRow("tray right") << (QAction *Tform_Main::*)nullptr << int(QSystemTrayIcon::Context) << 5;
-        QTest::newRow("tray middle") << (QAction *Tform_Main::*)nullptr << int(QSystemTrayIcon::MiddleClick) << -1;
-        QTest::newRow("tray double") << (QAction *Tform_Main::*)nullptr << int(QSystemTrayIcon::DoubleClick) << -1;
+        QTest::newRow("calculate") << act(&Tform_Main::act_Calculation) << 0;
+        QTest::newRow("log") << act(&Tform_Main::act_LogWindow) << 1;
+        QTest::newRow("settings") << act(&Tform_Main::act_Setup) << 2;
+        QTest::newRow("version") << act(&Tform_Main::act_About) << 3;
+        QTest::newRow("help") << act(&Tform_Main::act_Help) << 4;
+        QTest::newRow("F1 in calculator") << Step([] { pressF1(form_Calc); }) << 4;
+        QTest::newRow("F1 in settings") << Step([] { pressF1(form_Setup); }) << 4;
+        QTest::newRow("tray left") << tray(QSystemTrayIcon::Trigger) << 0;
+        QTest::newRow("tray right") << tray(QSystemTrayIcon::Context) << 5;
+        QTest::newRow("tray middle") << tray(QSystemTrayIcon::MiddleClick) << -1;
+        // A second start shows the calculator only when nothing else would lead the user to us.
+        QTest::newRow("knock, icon in the tray") << knock("tray") << -1;
+        QTest::newRow("knock, no tray on the desktop") << knock("") << 0;
+        QTest::newRow("knock, not resident") << knock("tray noMt") << 0;
+        QTest::newRow("knock, no tray, settings open") << knock("setup") << 2;
+        QTest::newRow("knock, no tray, calculator minimised") << knock("calc min") << 0;
     }
     void commandsShowTheirWindow()
     {
-        QFETCH(QAction *Tform_Main::*, action);
-        QFETCH(int, trayReason);
+        QFETCH(Step, step);
         QFETCH(int, shown);
-        form_Calc->hide();
-        if (action)
-            (form_Main->*action)->trigger();
-        else
-            emit form_Main->TrayIcon->activated(QSystemTrayIcon::ActivationReason(trayReason));
+        form_Calc->hide(); // first: without residency, a later hide would end the program
+        step();
         const QList<QWidget *> windows{form_Calc, form_Log, form_Setup, form_About,
                                        form_Main->helpViewer(), form_Main->pm_RightBtn};
         for (int i = 0; i < windows.size(); ++i)
-            QCOMPARE(windows[i] && windows[i]->isVisible(), i == shown);
+            QCOMPARE(windows[i] && windows[i]->isVisible() && !windows[i]->isMinimized(), i == shown);
+        QVERIFY(!QFile::exists(testSettingsFile())); // none of these ends the program
         form_Main->pm_RightBtn->hide();
     }
 
-    void trayIconFollowsNoMt_data()
-    {
-        QTest::addColumn<QString>("storedNoMt");
-        QTest::addColumn<bool>("iconAtStart");
-        QTest::newRow("new user") << QString() << true;
-        QTest::newRow("resident") << "0" << true;
-        QTest::newRow("not resident") << "1" << false;
-        QTest::newRow("any non-zero") << "5" << false;
-    }
-    void trayIconFollowsNoMt()
-    {
-        QFETCH(QString, storedNoMt);
-        QFETCH(bool, iconAtStart);
-        destroyForms();
-        if (!storedNoMt.isEmpty())
-            QSettings(testSettingsFile(), QSettings::IniFormat).setValue("Mochica/NoMt", storedNoMt);
-        createForms();
-        QCOMPARE(form_Main->TrayIcon->isVisible(), iconAtStart);
-        Setting.NoMt = iconAtStart;
-        form_Main->UpdateTrayIcon();
-        QCOMPARE(form_Main->TrayIcon->isVisible(), !iconAtStart);
-    }
-
-    void helpOpensOurPageAndExitClosesIt()
-    {
-        form_Main->act_Help->trigger();
-        HelpViewer *help = form_Main->helpViewer();
-        QVERIFY(help && help->isVisible());
-        QCOMPARE(help->windowTitle(), QString("Mochiten ヘルプ"));
-        QCOMPARE(help->browser()->source(), QUrl("qrc:/help/index.html"));
-        const QString text = help->browser()->toPlainText();
-        for (const char *words : {"Backspace", "テンキー", "終了時レジストリ情報を消去", "HinokiWorks.conf", "計算(C)..."})
-            QVERIFY2(text.contains(QString::fromUtf8(words)), words);
-        QCOMPARE(runUntilExit([] { form_Main->act_Exit->trigger(); }), 0);
-        QVERIFY(!help->isVisible());
-    }
-
-    void f1OpensHelpFromEveryWindow_data()
-    {
-        QTest::addColumn<int>("window");
-        QTest::newRow("calculator") << 0;
-        QTest::newRow("settings") << 1;
-        QTest::newRow("about") << 2;
-    }
-    void f1OpensHelpFromEveryWindow()
-    {
-        QFETCH(int, window);
-        QWidget *w = QList<QWidget *>{form_Calc, form_Setup, form_About}.at(window);
-        w->show();
-        w->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(w));
-        QTest::keyClick(w, Qt::Key_F1);
-        QVERIFY(form_Main->helpViewer() && form_Main->helpViewer()->isVisible());
-    }
-
+    // Without residency the calculator's hide closes the main window first; the final close
+    // then saves the log's place too. However it ends, it ends once.
     void exitWritesTheStore_data()
     {
         QTest::addColumn<bool>("noMt");
         QTest::addColumn<bool>("delReg");
-        QTest::addColumn<bool>("byHidingCalc");
-        QTest::addColumn<int>("logLeft");
-        QTest::newRow("resident") << false << false << false << 123;
-        QTest::newRow("not resident: closes twice, log geometry still saved") << true << false << false << 123;
-        QTest::newRow("not resident, calculator hidden: log's last hide kept") << true << false << true << 55;
-        QTest::newRow("erase at exit") << false << true << false << 0;
+        QTest::addColumn<Step>("step");
+        QTest::newRow("resident") << false << false << act(&Tform_Main::act_Exit);
+        QTest::newRow("not resident: closes twice") << true << false << act(&Tform_Main::act_Exit);
+        QTest::newRow("erase at exit") << false << true << act(&Tform_Main::act_Exit);
+        QTest::newRow("session ends") << false << false << Step([] { form_Main->sessionEnding(); });
     }
     void exitWritesTheStore()
     {
         QFETCH(bool, noMt);
         QFETCH(bool, delReg);
-        QFETCH(bool, byHidingCalc);
-        QFETCH(int, logLeft);
+        QFETCH(Step, step);
         QSettings(testSettingsFile(), QSettings::IniFormat).setValue("Other/Keep", 7);
         Setting.NoMt = noMt;
         Setting.DelReg = delReg;
-        Setting.ButtonFlat = true;
-        Setting.Window_Log_Window_Left = 55;
         form_Calc->move(140, 90);
         form_Log->show();
         form_Log->move(123, 77); // never hidden: only the exit sequence can store this
-        form_Log->resize(210, 170);
-        const auto exitStep = [byHidingCalc] {
-            if (byHidingCalc)
-                form_Calc->hide();
-            else
-                form_Main->act_Exit->trigger();
-        };
-        QCOMPARE(runUntilExit(exitStep), 0);
+        QCOMPARE(runUntilExit(step), 0);
+        Setting.NoMt = !noMt;
+        form_Main->sessionEnding(); // the exit has run: nothing more is written
+        QCOMPARE(storedValue("Other/Keep"), 7);
+        QCOMPARE(storedValue("Mochica/NoMt"), delReg ? -1 : int(noMt));
+        QCOMPARE(storedValue("Mochica/Window_Calc_Window_Left"), delReg ? -1 : 140);
+        QCOMPARE(storedValue("Mochica/Window_Calc_Window_Top"), delReg ? -1 : 90);
+        QCOMPARE(storedValue("Mochica/Window_Log_Window_Left"), delReg ? -1 : 123);
 
-        QCOMPARE(QSettings(testSettingsFile(), QSettings::IniFormat).value("Other/Keep").toInt(), 7);
-        if (delReg) {
-            QVERIFY(!QSettings(testSettingsFile(), QSettings::IniFormat).childGroups().contains("Mochica"));
-            return;
-        }
-        QCOMPARE(stored("NoMt").toInt(), int(noMt));
-        QCOMPARE(stored("ButtonFlat").toInt(), 1);
-        QCOMPARE(stored("Window_Calc_Window_Left").toInt(), 140);
-        QCOMPARE(stored("Window_Calc_Window_Top").toInt(), 90);
-        QCOMPARE(stored("Window_Log_Window_Left").toInt(), logLeft);
-        if (!byHidingCalc)
-            QCOMPARE(stored("Window_Log_Window_Width").toInt(), 210);
-    }
-
-    void sessionEndSavesOnce()
-    {
-        Setting.ButtonFlat = true;
-        form_Main->sessionEnding();
-        QCOMPARE(stored("ButtonFlat").toInt(), 1);
-        removeTestSettings();
-        form_Main->sessionEnding(); // the exit has run: nothing more to do
-        QVERIFY(!QFile::exists(testSettingsFile()));
-    }
-
-    void secondStart_data()
-    {
-        QTest::addColumn<bool>("tray");
-        QTest::addColumn<bool>("noMt");
-        QTest::addColumn<int>("otherWindow"); // -1 none, 0 calculator, 1 settings, 2 calculator minimised
-        QTest::addColumn<bool>("calcShown");
-        QTest::newRow("icon in the tray: silent") << true << false << -1 << false;
-        QTest::newRow("no tray on the desktop") << false << false << -1 << true;
-        QTest::newRow("not resident, nothing open") << true << true << -1 << true;
-        QTest::newRow("no tray, settings open") << false << false << 1 << false;
-        QTest::newRow("no tray, calculator open") << false << false << 0 << true;
-        QTest::newRow("no tray, calculator minimised") << false << false << 2 << true;
-    }
-    void secondStart()
-    {
-        QFETCH(bool, tray);
-        QFETCH(bool, noMt);
-        QFETCH(int, otherWindow);
-        QFETCH(bool, calcShown);
-        form_Calc->hide(); // first: without residency, hiding it would end the program
-        s_trayAvailable = tray;
-        Setting.NoMt = noMt;
+        // The next start shows the tray icon unless told not to; UpdateTrayIcon follows NoMt.
+        destroyForms();
+        createForms();
+        QCOMPARE(form_Main->TrayIcon->isVisible(), !noMt || delReg);
+        Setting.NoMt = !Setting.NoMt;
         form_Main->UpdateTrayIcon();
-        if (otherWindow == 0)
-            form_Calc->show();
-        if (otherWindow == 1)
-            form_Setup->show();
-        if (otherWindow == 2) {
-            form_Calc->show();
-            form_Calc->showMinimized();
-        }
-        form_Main->secondStartRequested();
-        QCOMPARE(form_Calc->isVisible() && !form_Calc->isMinimized(), calcShown);
-        QCOMPARE(form_Setup->isVisible(), otherWindow == 1);
-        QVERIFY(!QFile::exists(testSettingsFile())); // nothing ended
+        QCOMPARE(form_Main->TrayIcon->isVisible(), noMt && !delReg);
     }
 };
 
