@@ -20,6 +20,11 @@ Tform_Setup::Tform_Setup(QWidget *parent)
     font.setPixelSize(12);
     setFont(font);
     setWindowIcon(QIcon(QStringLiteral(":/icons/setup.png")));
+    // The boxes sit where a Windows group box leaves room under its caption: draw
+    // the caption across the frame's top edge, as there, so the first box stays clear.
+    setStyleSheet(QStringLiteral(
+        "QGroupBox { border: 1px solid palette(mid); border-radius: 2px; margin-top: 6px; }"
+        "QGroupBox::title { subcontrol-origin: margin; left: 7px; padding: 0 2px; }"));
 
     connect(ui->cbbox_NoMt, &QCheckBox::toggled, this, &Tform_Setup::cbbox_NoMtClick);
     connect(ui->BitBtn1, &QPushButton::clicked, this, &Tform_Setup::BitBtn1Click);
