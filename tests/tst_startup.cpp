@@ -27,42 +27,19 @@ private slots:
         QCOMPARE(isDebugSwitch(commandLineText(QStringList{"mochiten"} + args)), debug);
     }
 
-    void secondStartExitsWithOne_data()
-    {
-        QTest::addColumn<QStringList>("secondArgs");
-        QTest::newRow("no arguments") << QStringList();
-        QTest::newRow("switch with more text") << QStringList{"/debug", "x"};
-        QTest::newRow("dash instead of slash") << QStringList{"-debug"};
-    }
     void secondStartExitsWithOne()
     {
-        QFETCH(QStringList, secondArgs);
         Sandbox box;
         QProcess *first = box.start();
         QVERIFY(box.waitUntilRunning());
-        QProcess *second = box.start(secondArgs);
+        QProcess *second = box.start({"/debug", "x"}); // not the switch: an ordinary start
         QVERIFY(second->waitForFinished(10000));
         QCOMPARE(second->exitStatus(), QProcess::NormalExit);
         QCOMPARE(second->exitCode(), 1);
         QVERIFY(Sandbox::stillRunningAfter(first, 200));
-    }
-
-    void debugInstancesRunBesideOthers()
-    {
-        Sandbox box;
-        QProcess *ordinary = box.start();
-        QVERIFY(box.waitUntilRunning());
-        QProcess *debug1 = box.start({"/DEBUG"});
-        QProcess *debug2 = box.start({"/debug"});
-        QVERIFY(Sandbox::stillRunningAfter(debug1, 1500));
-        QVERIFY(Sandbox::stillRunningAfter(debug2, 100));
-        QCOMPARE(ordinary->state(), QProcess::Running);
-
-        // A debug instance takes no lock: beside one, an ordinary start runs.
-        Sandbox other;
-        QVERIFY(Sandbox::stillRunningAfter(other.start({"/Debug"}), 1000));
-        other.start();
-        QVERIFY(other.waitUntilRunning()); // only an ordinary instance opens the socket
+        // A debug instance takes no lock and runs beside the ordinary one.
+        QVERIFY(Sandbox::stillRunningAfter(box.start({"/DEBUG"}), 1500));
+        QCOMPARE(first->state(), QProcess::Running);
     }
 
     void killedInstanceDoesNotBlockTheNextStart()
@@ -76,6 +53,37 @@ private slots:
         QProcess *third = box.start(); // and the new one holds the lock again
         QVERIFY(third->waitForFinished(10000));
         QCOMPARE(third->exitCode(), 1);
+    }
+
+    // A logout, "kill" or Ctrl+C leaves the way Exit does: settings saved, lock released.
+    void signalEndsInAnOrderlyWay_data()
+    {
+        QTest::addColumn<int>("signo");
+        QTest::newRow("SIGTERM") << int(SIGTERM);
+        QTest::newRow("SIGINT") << int(SIGINT);
+        QTest::newRow("SIGHUP") << int(SIGHUP);
+    }
+    void signalEndsInAnOrderlyWay()
+    {
+        QFETCH(int, signo);
+        Sandbox box;
+        {
+            QSettings ini(box.storeFile(), QSettings::IniFormat);
+            ini.setValue("Mochica/NoMt", 5); // only an orderly exit rewrites this as 1
+            ini.setValue("Mochica/Window_Calc_Window_Left", 37);
+        }
+        QProcess *first = box.start();
+        QVERIFY(box.waitUntilRunning());
+        ::kill(pid_t(first->processId()), signo);
+        QVERIFY(first->waitForFinished(10000));
+        QCOMPARE(first->exitStatus(), QProcess::NormalExit);
+        QCOMPARE(first->exitCode(), 0);
+
+        QSettings ini(box.storeFile(), QSettings::IniFormat);
+        QCOMPARE(ini.value("Mochica/NoMt").toInt(), 1);
+        QCOMPARE(ini.value("Mochica/Window_Calc_Window_Left").toInt(), 37);
+        QCOMPARE(ini.value("Mochica/Window_Log_Window_Height").toInt(), 300); // the default, written too
+        QVERIFY(Sandbox::stillRunningAfter(box.start(), 1500));
     }
 };
 
