@@ -22,7 +22,13 @@ class TestFormLog : public QObject
 
     std::unique_ptr<Tform_Log> log;
     QRect geometry() const { return QRect(log->pos(), log->size()); }
-    bool toolBarFlat() const { return log->findChild<QToolButton *>()->autoRaise(); }
+    bool toolBarFlat() const
+    {
+        bool flat = true;
+        for (const QToolButton *b : log->findChildren<QToolButton *>())
+            flat &= b->autoRaise();
+        return flat;
+    }
     // Created once Setting holds what the store gave, as at start; a stored 0 opens it.
     void create(bool savePos, QRect geometry)
     {
