@@ -98,3 +98,20 @@ check-windows: $(WIN_DIR)/win32_check.exe
 	  env -u DISPLAY -u WAYLAND_DISPLAY WINEPREFIX="$(CURDIR)/$(WIN_DIR)/wine" WINEDEBUG=-all \
 	    WINEDLLOVERRIDES="mscoree,mshtml=" "$$wine" $<; \
 	fi
+
+# ---- Benchmark: the program against a bare Qt 6 window doing the same visible job
+# (bench/floor.cpp), both started in turn on X servers and a session bus of their own.
+# Not part of `make test`: it prints figures and fails only when it could not take
+# them. `make bench ROUNDS=3 IDLE=5` for a shorter run.
+BENCH_DIR      := $(BUILD_DIR)/bench
+BENCH_PACKAGES := python3 python3-xlib xvfb icewm dbus-daemon
+
+.PHONY: bench
+
+bench: build
+	$(call install-missing,$(BENCH_PACKAGES))
+	@test -f $(BENCH_DIR)/floor/CMakeCache.txt || \
+	  cmake -S bench -B $(BENCH_DIR)/floor -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build $(BENCH_DIR)/floor -j $(JOBS)
+	ROUNDS="$(ROUNDS)" IDLE="$(IDLE)" /usr/bin/python3 bench/bench.py \
+	  $(BUILD_DIR)/mochiten $(BENCH_DIR)/floor/floor $(BENCH_DIR)
