@@ -3,62 +3,48 @@
 #include <QtTest>
 
 using A = CalcKeyAction;
-Q_DECLARE_METATYPE(CalcKeyAction)
+
+// A key as X11 reports it: the layout's unshifted and shifted symbols ("" when unknown).
+struct Key { const char *name; int qtKey; int mods; uint keycode; const char *symbols; A action; };
+constexpr int No = Qt::NoModifier, Sh = Qt::ShiftModifier, Kp = Qt::KeypadModifier;
+
+static const Key Keys[] = {
+    {"US Shift+8 is 8", Qt::Key_Asterisk, Sh, 17, "8*", A::Digit8},
+    {"US Shift+= adds", Qt::Key_Plus, Sh, 21, "=+", A::Add},
+    {"US ; multiplies", Qt::Key_Semicolon, No, 47, ";:", A::Multiply},
+    {"JP ; adds", Qt::Key_Semicolon, No, 47, ";+", A::Add},
+    {"JP : multiplies", Qt::Key_Colon, No, 48, ":*", A::Multiply},
+    {"JP Shift+- subtracts", Qt::Key_Equal, Sh, 20, "-=", A::Subtract},
+    {"JP ^ does nothing", Qt::Key_AsciiCircum, No, 21, "^~", A::None},
+    {"keypad .", Qt::Key_Period, Kp, 91, "", A::Point},
+    {"keypad decimal comma", Qt::Key_Comma, Kp, 91, "", A::Point},
+    {"NumLock off: keypad Home", Qt::Key_Home, Kp, 79, "", A::AllClear},
+    {"NumLock off: keypad 5", Qt::Key_Clear, Kp, 84, "", A::None},
+    {"Shift alone", Qt::Key_Shift, Sh, 50, "", A::None},
+    {"Wayland Shift+1 is 1", Qt::Key_Exclam, Sh, 10, "", A::Digit1},
+    {"typed ; adds as on the JP key", Qt::Key_Semicolon, No, 0, "", A::Add},
+    {"typed = adds (US key)", Qt::Key_Equal, No, 0, "", A::Add},
+    {"typed Shift+= subtracts (JP key)", Qt::Key_Equal, Sh, 0, "", A::Subtract},
+};
 
 class TestKeyMap : public QObject
 {
     Q_OBJECT
 
 private slots:
-    // A key as X11 reports it (the layout's unshifted and shifted symbols, "" if unknown) and its action.
     void keys_data()
     {
-        QTest::addColumn<int>("key");
-        QTest::addColumn<int>("mods");
-        QTest::addColumn<uint>("keycode");
-        QTest::addColumn<QString>("symbols");
-        QTest::addColumn<CalcKeyAction>("action");
-        const int no = Qt::NoModifier, sh = Qt::ShiftModifier, kp = Qt::KeypadModifier;
-        const auto row = [](const char *name, int key, int mods, uint code, const char *syms, A action) {
-            QTest::newRow(name) << key << mods << code << QString::fromLatin1(syms) << action;
-        };
-        row("US Shift+8 is 8", Qt::Key_Asterisk, sh, 17, "8*", A::Digit8);
-        row("US Shift+= adds", Qt::Key_Plus, sh, 21, "=+", A::Add);
-        row("US ; multiplies", Qt::Key_Semicolon, no, 47, ";:", A::Multiply);
-        row("JP Shift+8 is 8", Qt::Key_ParenLeft, sh, 17, "8(", A::Digit8);
-        row("JP ; adds", Qt::Key_Semicolon, no, 47, ";+", A::Add);
-        row("JP Shift+; adds", Qt::Key_Plus, sh, 47, ";+", A::Add);
-        row("JP : multiplies", Qt::Key_Colon, no, 48, ":*", A::Multiply);
-        row("JP Shift+- subtracts", Qt::Key_Equal, sh, 20, "-=", A::Subtract);
-        row("JP ^ does nothing", Qt::Key_AsciiCircum, no, 21, "^~", A::None);
-        row("Shift+End", Qt::Key_End, sh, 115, "", A::HideWindow);
-        row("Delete does nothing", Qt::Key_Delete, no, 119, "", A::None);
-        row("keypad *", Qt::Key_Asterisk, kp, 63, "", A::Multiply);
-        row("keypad +", Qt::Key_Plus, kp, 86, "", A::Add);
-        row("keypad .", Qt::Key_Period, kp, 91, "", A::Point);
-        row("keypad decimal comma", Qt::Key_Comma, kp, 91, "", A::Point);
-        row("keypad Enter", Qt::Key_Enter, kp, 104, "", A::Equals);
-        row("NumLock off: keypad Home", Qt::Key_Home, kp, 79, "", A::AllClear);
-        row("NumLock off: keypad End", Qt::Key_End, kp, 87, "", A::HideWindow);
-        row("NumLock off: keypad 5", Qt::Key_Clear, kp, 84, "", A::None);
-        row("Shift alone", Qt::Key_Shift, sh, 50, "", A::None);
-        row("Wayland Shift+1 is 1", Qt::Key_Exclam, sh, 10, "", A::Digit1);
-        row("typed ; adds as on the JP key", Qt::Key_Semicolon, no, 0, "", A::Add);
-        row("typed = adds (US key)", Qt::Key_Equal, no, 0, "", A::Add);
-        row("typed Shift+= subtracts (JP key)", Qt::Key_Equal, sh, 0, "", A::Subtract);
+        QTest::addColumn<int>("row");
+        for (int i = 0; i < int(std::size(Keys)); ++i)
+            QTest::newRow(Keys[i].name) << i;
     }
-
     void keys()
     {
-        QFETCH(int, key);
-        QFETCH(int, mods);
-        QFETCH(uint, keycode);
-        QFETCH(QString, symbols);
-        QFETCH(CalcKeyAction, action);
-        const auto layout = symbols.isEmpty() ? std::nullopt
-                                              : std::optional(KeySymbols{symbols.at(0).unicode(), symbols.at(1).unicode()});
-        const int vk = virtualKeyFromQtKey(key, Qt::KeyboardModifiers(mods), keycode, layout);
-        QCOMPARE(int(actionForVirtualKey(vk)), int(action));
+        QFETCH(int, row);
+        const Key &k = Keys[row];
+        const auto layout = *k.symbols ? std::optional(KeySymbols{uchar(k.symbols[0]), uchar(k.symbols[1])}) : std::nullopt;
+        const int vk = virtualKeyFromQtKey(k.qtKey, Qt::KeyboardModifiers(k.mods), k.keycode, layout);
+        QCOMPARE(int(actionForVirtualKey(vk)), int(k.action));
     }
 };
 
