@@ -237,9 +237,8 @@ void Tform_Main::FormClose()
 {
     if (m_helpViewer)
         m_helpViewer->close();
-    const bool written = Setting.DelReg ? EraseSetting() : SaveSetting(Setting);
-    if (!written)
-        qWarning("Mochiten: the settings could not be written");
+    // A store that cannot be written says why on stderr; the exit goes on regardless.
+    Setting.DelReg ? EraseSetting() : SaveSetting(Setting);
 }
 
 void Tform_Main::closeEvent(QCloseEvent *event)
