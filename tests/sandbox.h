@@ -35,10 +35,11 @@ public:
         p->start(MOCHITEN_BINARY, args);
         return p;
     }
-    // The knock socket appears once an ordinary instance has its windows and watches its signals.
-    bool waitUntilRunning()
+    // With a usable lock the knock socket appears once an ordinary instance has its
+    // windows and watches its signals; without one, as soon as it claims the socket.
+    bool waitUntilRunning(const QString &runDir = "run")
     {
-        return QTest::qWaitFor([this] { return QFile::exists(path("run/Mochica.sock")); }, 10000);
+        return QTest::qWaitFor([&] { return QFile::exists(path(runDir + "/Mochica.sock")); }, 10000);
     }
     static bool stillRunningAfter(QProcess *p, int ms)
     {

@@ -9,13 +9,13 @@
 
 static bool put(const QString &name, const QByteArray &b) { QFile f(name); return f.open(QIODevice::WriteOnly) && f.write(b) == b.size(); }
 static mode_t typeOf(const QString &path) { struct stat st {}; return ::lstat(QFile::encodeName(path), &st) ? 0 : st.st_mode & S_IFMT; }
-// Leaves at path what a broken or hostile machine might: a "folder", a "fifo", a "device", a
-// "socket", a "link to X", or a file with the given text.
+// Leaves at path what a broken or hostile machine might: a "folder" ("open folder": mode 0777), a
+// "fifo", a "device", a "socket", a "link to X", a file with the given text; "foreign ..." is another user's.
 static void make(const QString &path, const QString &what)
 {
     const QByteArray p = QFile::encodeName(path);
     if (what.endsWith("folder"))
-        QCOMPARE(::mkdir(p.constData(), 0700), 0);
+        QVERIFY(::mkdir(p.constData(), 0700) == 0 && ::chmod(p.constData(), what == "open folder" ? 0777 : 0700) == 0);
     else if (what == "fifo")
         QCOMPARE(::mkfifo(p.constData(), 0600), 0);
     else if (what == "device") { // a null device of the sandbox's own
@@ -27,6 +27,8 @@ static void make(const QString &path, const QString &what)
         QVERIFY(QFile::link(what.mid(8), path));
     else
         QVERIFY(put(path, what.toUtf8()) && ::chmod(p.constData(), 0666) == 0);
+    if (what.startsWith("foreign ") && ::chown(p.constData(), 65534, 65534) != 0)
+        QSKIP("only root can give a file to another user");
 }
 
 class TestHostile : public QObject
@@ -74,6 +76,42 @@ private slots:
         QCOMPARE(p->readAllStandardError().contains("settings could not be written"), !saved);
         if (saved) // the one value the program writes whatever it read
             QCOMPARE(QSettings(box.storeFile(), QSettings::IniFormat).value("Mochica/Window_Log_Window_Height"), "300");
+    }
+
+    // Whatever lies at the lock or in the fallback folder, a second start exits with 1 and leaves the
+    // first running, its socket in place; nothing is made outside folders of our own.
+    void instanceLockInTheWay_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("what");
+        QTest::addColumn<QString>("runDir"); // where lock and socket end up
+        const QString fallback = QString("tmp/mochiten-%1").arg(::getuid());
+        QTest::newRow("lock is a folder") << "run/Mochica.lock" << "folder" << "run";
+        QTest::newRow("lock is a FIFO") << "run/Mochica.lock" << "fifo" << "run";
+        QTest::newRow("lock links elsewhere") << "run/Mochica.lock" << "link to ../victim" << "run";
+        QTest::newRow("lock of another user") << "run/Mochica.lock" << "foreign file" << "run";
+        QTest::newRow("fallback of our own") << fallback << "folder" << fallback;
+        QTest::newRow("fallback open to all") << fallback << "open folder" << "cache/mochiten";
+        QTest::newRow("fallback of another user") << fallback << "foreign folder" << "cache/mochiten";
+        QTest::newRow("fallback links elsewhere") << fallback << "link to ../victim" << "cache/mochiten";
+    }
+    void instanceLockInTheWay()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, what);
+        QFETCH(QString, runDir);
+        Sandbox box;
+        if (runDir != "run")
+            box.env.remove("XDG_RUNTIME_DIR");
+        make(box.path(path), what);
+        QProcess *first = box.start();
+        QVERIFY(box.waitUntilRunning(runDir));
+        QProcess *second = box.start();
+        QVERIFY(second->waitForFinished(10000));
+        QCOMPARE(second->exitCode(), 1);
+        QVERIFY(Sandbox::stillRunningAfter(first, 200));
+        QVERIFY(QFile::exists(box.path(runDir + "/Mochica.sock")));
+        QVERIFY(!QFile::exists(box.path("victim")));
     }
 };
 
