@@ -217,6 +217,11 @@ void Tform_Main::act_LogWindowExecute()
 
 void Tform_Main::act_ExitExecute()
 {
+    // The first request wins: a logout, a signal or a second click while the
+    // exit runs must not run it, and the save, once more.
+    if (m_exiting || m_closed)
+        return;
+    m_exiting = true;
     // The hide handlers copy each window's geometry into Setting, visible or not.
     // Without residency the calculator's handler closes this window itself; the
     // close below then runs again and the log geometry is saved with the rest.

@@ -113,6 +113,39 @@ private slots:
         QVERIFY(QFile::exists(box.path(runDir + "/Mochica.sock")));
         QVERIFY(!QFile::exists(box.path("victim")));
     }
+
+    // One SIGTERM while starting ends the program with nothing written; a flood of them once it runs
+    // ends it the orderly way, at once.
+    void terminated_data()
+    {
+        QTest::addColumn<bool>("whileStarting");
+        QTest::addColumn<int>("storedNoMt");
+        QTest::newRow("SIGTERM while starting: nothing written") << true << 5;
+        QTest::newRow("SIGTERM every 0.5 ms: one orderly exit") << false << 1;
+    }
+    void terminated()
+    {
+        QFETCH(bool, whileStarting);
+        Sandbox box;
+        QVERIFY(put(box.storeFile(), "[Mochica]\nNoMt=5\n"));
+        QElapsedTimer clock;
+        clock.start();
+        QProcess *p = box.start();
+        if (!whileStarting)
+            QVERIFY(box.waitUntilRunning());
+        while (whileStarting && !QFile::exists(box.path("run/Mochica.lock")) && clock.elapsed() < 10000)
+            QThread::usleep(200); // the lock comes first of all; the windows are still to come
+        clock.restart();
+        do {
+            ::kill(pid_t(p->processId()), SIGTERM);
+            QThread::usleep(500);
+        } while (!whileStarting && !p->waitForFinished(0) && clock.elapsed() < 3000);
+        QVERIFY(p->state() == QProcess::NotRunning || p->waitForFinished(10000));
+        QVERIFY(clock.elapsed() < 2000);
+        QCOMPARE(p->exitStatus(), QProcess::NormalExit);
+        QCOMPARE(p->exitCode(), 0);
+        QTEST(QSettings(box.storeFile(), QSettings::IniFormat).value("Mochica/NoMt").toInt(), "storedNoMt");
+    }
 };
 
 QTEST_GUILESS_MAIN(TestHostile)
