@@ -64,6 +64,14 @@ int representable(qint32 coordinate)
     return std::clamp<qint32>(coordinate, -CoordinateLimit, CoordinateLimit);
 }
 
+// Only what is applied is clamped: while the window stays where a stored value
+// put it, that value is kept as it was stored.
+void keepUnlessMoved(qint32 &stored, int now)
+{
+    if (now != representable(stored))
+        stored = now;
+}
+
 } // namespace
 
 Tform_Calc::Tform_Calc(QWidget *parent)
@@ -159,8 +167,8 @@ void Tform_Calc::FormHide()
     // A window that has never been placed has no position of its own yet: keep
     // the stored one rather than overwrite it with the toolkit's default.
     if (m_placedOnScreen) {
-        Setting.Window_Calc_Window_Left = pos().x();
-        Setting.Window_Calc_Window_Top = pos().y();
+        keepUnlessMoved(Setting.Window_Calc_Window_Left, pos().x());
+        keepUnlessMoved(Setting.Window_Calc_Window_Top, pos().y());
     }
     // Without a tray icon this window is the program: hiding it ends the program,
     // except while the settings dialog, which hides and re-shows it, is open.

@@ -108,6 +108,8 @@ private slots:
         Tform_Calc calc;
         const QPoint centred = calc.screen()->availableGeometry().center() - calc.rect().center();
         QCOMPARE(calc.pos(), saving ? placed : centred);
+        calc.FormHide(); // not moved: what was stored is kept, not what could be applied
+        QCOMPARE(stored(), saving ? saved : centred);
         calc.move(70, 90); // moved, hidden mid-calculation, shown again: where and as it was, saving or not
         press(&calc, "12+3");
         hide == "menu" ? calc.pm_Close->trigger() : press(&calc, hide);

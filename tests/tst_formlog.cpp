@@ -87,21 +87,20 @@ private slots:
         QVERIFY(toolBarFlat());
     }
 
+    // Applied within what the window system takes, but stored back as they were: the window never moved.
     void exitOnNeverShownWindow_data()
     {
         QTest::addColumn<QRect>("loaded");
-        QTest::addColumn<QRect>("keptAtExit");
-        QTest::newRow("off screen") << QRect(-120, 9000, 640, 80) << QRect(-120, 9000, 640, 80);
-        QTest::newRow("zero and negative size") << QRect(5, 5, 0, -40) << QRect(5, 5, 1, 1);
-        QTest::newRow("beyond the limits") << QRect(INT_MIN + 9, 40000, INT_MAX - 9, 40000)
-                                           << QRect(-32767, 32767, 8192, 8192);
+        QTest::newRow("off screen") << QRect(-120, 9000, 640, 80);
+        QTest::newRow("zero and negative size") << QRect(5, 5, 0, -40);
+        QTest::newRow("beyond the limits") << QRect(INT_MIN + 9, 40000, INT_MAX - 9, 40000);
     }
     void exitOnNeverShownWindow()
     {
         QFETCH(QRect, loaded);
         create(false, loaded);
         log->FormHide(); // as the exit sequence does
-        QTEST(stored(), "keptAtExit");
+        QCOMPARE(stored(), loaded);
     }
 };
 
