@@ -203,7 +203,12 @@ SettingStore::SettingStore(Purpose purpose)
     m_settings = std::make_unique<QSettings>(copy, QSettings::IniFormat);
 }
 
-SettingStore::~SettingStore() = default;
+SettingStore::~SettingStore()
+{
+    // First: QSettings writes what it still holds when it goes, and would make the
+    // private folder anew if that were gone already.
+    m_settings.reset();
+}
 
 bool SettingStore::commit()
 {

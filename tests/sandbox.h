@@ -16,6 +16,7 @@ public:
     {
         for (const char *folder : {"config", "run", "tmp", "cache", "home"})
             QDir(m_dir.path()).mkpath(folder);
+        QFile::setPermissions(path("run"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner); // as a session's is
         for (const auto &[name, folder] : {std::pair{"XDG_CONFIG_HOME", "config"}, {"XDG_RUNTIME_DIR", "run"},
                                           {"TMPDIR", "tmp"}, {"XDG_CACHE_HOME", "cache"}, {"HOME", "home"}})
             env.insert(name, path(folder));

@@ -73,6 +73,7 @@ private slots:
         QVERIFY(started < 2000 && clock.elapsed() < 2000);
         QCOMPARE(p->exitCode(), 0);
         QCOMPARE(typeOf(path), kind);
+        QVERIFY(QDir(box.path("tmp")).isEmpty()); // no private copy left behind
         QCOMPARE(p->readAllStandardError().contains("settings could not be written"), !saved);
         if (saved) // the one value the program writes whatever it read
             QCOMPARE(QSettings(box.storeFile(), QSettings::IniFormat).value("Mochica/Window_Log_Window_Height"), "300");
