@@ -2,6 +2,7 @@
 
 #include "version.h"
 
+#include <QIcon>
 #include <QMessageBox>
 
 MochitenApplication::MochitenApplication(int &argc, char **argv)
@@ -13,6 +14,8 @@ MochitenApplication::MochitenApplication(int &argc, char **argv)
     setOrganizationName(QStringLiteral("HinokiWorks"));
     setApplicationVersion(QStringLiteral(MOCHITEN_VERSION_STRING));
     setDesktopFileName(QStringLiteral("mochiten"));
+    // Windows without an icon of their own (the calculator) show the program's.
+    setWindowIcon(QIcon(QStringLiteral(":/icons/mochiten.png")));
     // The tray keeps the program alive; it ends only through its exit sequence.
     setQuitOnLastWindowClosed(false);
 }

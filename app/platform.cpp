@@ -7,6 +7,7 @@
 #include <QFontDatabase>
 #include <QSysInfo>
 #include <QUrl>
+#include <QWidget>
 
 #ifdef Q_OS_WIN
 #  include <windows.h>
@@ -15,6 +16,18 @@
 #  include <vector>
 #else
 #  include <unistd.h>
+#endif
+
+#ifdef MOCHITEN_HAVE_XCB
+#  include <QGuiApplication>
+#  include <xcb/xcb.h>
+#  include <cstdlib>
+
+static xcb_connection_t *x11Connection()
+{
+    auto *x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    return x11 ? x11->connection() : nullptr;
+}
 #endif
 
 void installJapaneseFontSubstitutes()
@@ -135,5 +148,37 @@ bool isTitleBarDoubleClick(const QByteArray &eventType, void *message)
     Q_UNUSED(eventType);
     Q_UNUSED(message);
     return false;
+#endif
+}
+
+bool isShownOnScreen(const QWidget *window)
+{
+    if (!window || !window->isVisible() || window->isMinimized())
+        return false;
+#ifdef MOCHITEN_HAVE_XCB
+    xcb_connection_t *c = x11Connection();
+    if (!c || !window->internalWinId())
+        return true;
+    const auto cookie = xcb_get_window_attributes(c, xcb_window_t(window->internalWinId()));
+    xcb_get_window_attributes_reply_t *reply = xcb_get_window_attributes_reply(c, cookie, nullptr);
+    const bool viewable = reply && reply->map_state == XCB_MAP_STATE_VIEWABLE;
+    std::free(reply);
+    return viewable;
+#else
+    return true;
+#endif
+}
+
+void mapAgain(QWidget *window)
+{
+#ifdef MOCHITEN_HAVE_XCB
+    // A new map request makes the window manager take the window back.
+    xcb_connection_t *c = x11Connection();
+    if (!c || !window || !window->internalWinId())
+        return;
+    xcb_map_window(c, xcb_window_t(window->internalWinId()));
+    xcb_flush(c);
+#else
+    Q_UNUSED(window);
 #endif
 }

@@ -6,6 +6,8 @@
 #include <functional>
 #include <optional>
 
+class QWidget;
+
 // What the program needs from the operating system beyond Qt.
 
 // The windows ask for "ＭＳ Ｐゴシック" and "ＭＳ Ｐ明朝", which only Windows has;
@@ -43,3 +45,10 @@ LinkHandler setLinkHandler(LinkHandler handler);
 // True when a native window message is a double click on the window's title bar.
 // Only Windows lets the program see it; elsewhere the window manager owns the title bar.
 bool isTitleBarDoubleClick(const QByteArray &eventType, void *message);
+
+// True when the window system really shows the window: on X11 it is mapped.
+// Qt's own flag can say visible for a window the window manager has withdrawn.
+bool isShownOnScreen(const QWidget *window);
+
+// Asks the window system to map again a window that Qt already takes for shown.
+void mapAgain(QWidget *window);

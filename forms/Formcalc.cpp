@@ -162,7 +162,7 @@ void Tform_Calc::centreOnScreen()
         move(s->availableGeometry().center() - QPoint(width() / 2, height() / 2));
 }
 
-void Tform_Calc::FormHide()
+void Tform_Calc::storePosition()
 {
     // A window that has never been placed has no position of its own yet: keep
     // the stored one rather than overwrite it with the toolkit's default.
@@ -170,6 +170,11 @@ void Tform_Calc::FormHide()
         keepUnlessMoved(Setting.Window_Calc_Window_Left, pos().x());
         keepUnlessMoved(Setting.Window_Calc_Window_Top, pos().y());
     }
+}
+
+void Tform_Calc::FormHide()
+{
+    storePosition();
     // Without a tray icon this window is the program: hiding it ends the program,
     // except while the settings dialog, which hides and re-shows it, is open.
     if (Setting.NoMt && !(form_Setup && form_Setup->isVisible()) && form_Main)

@@ -24,6 +24,8 @@ public:
     // not this window is visible.
     void FormShow();
     void FormHide();
+    // Copies the window's place into Setting, as every hide does.
+    void storePosition();
 
     void DispEntry();
     void DispResult() override;

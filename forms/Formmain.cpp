@@ -6,6 +6,7 @@
 #include "Formsetup.h"
 #include "about.h"
 #include "helpviewer.h"
+#include "platform.h"
 #include "setting.h"
 
 #include <QAction>
@@ -32,9 +33,10 @@ Tform_Main::Tform_Main(QWidget *parent)
     createActions();
     createTrayIcon();
 
-    // Whichever way the desktop tells us to go, leave the way Exit does.
+    // A logout first asks us to save (and may still be cancelled); whichever way
+    // the program is then told to go, it leaves the way Exit does.
 #if QT_CONFIG(sessionmanager)
-    connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager &) { sessionEnding(); });
+    connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager &) { commitSessionData(); });
 #endif
     connect(qApp, &QCoreApplication::aboutToQuit, this, &Tform_Main::sessionEnding);
 
@@ -134,32 +136,38 @@ bool Tform_Main::trayIconShown() const
     return TrayIcon->isVisible() && systemTrayAvailable();
 }
 
-static bool anyWindowReachable()
+// Whether some window of ours can be seen. At start the windows are only asked
+// for; later the window system is asked, since a window Qt takes for shown may
+// have been withdrawn by the window manager.
+static bool anyWindowReachable(bool askWindowSystem)
 {
     const QWidgetList windows = QApplication::topLevelWidgets();
     for (const QWidget *w : windows) {
         const Qt::WindowType type = w->windowType();
         if (type == Qt::Popup || type == Qt::ToolTip || type == Qt::Desktop)
             continue;
-        if (w->isVisible() && !w->isMinimized())
+        if (askWindowSystem ? isShownOnScreen(w) : w->isVisible() && !w->isMinimized())
             return true;
     }
     return false;
 }
 
-void Tform_Main::showCalculatorIfUnreachable()
+void Tform_Main::showCalculatorIfUnreachable(bool askWindowSystem)
 {
-    if (!form_Calc || trayIconShown() || anyWindowReachable())
+    if (!form_Calc || trayIconShown() || anyWindowReachable(askWindowSystem))
         return;
     form_Calc->setWindowState(form_Calc->windowState() & ~Qt::WindowMinimized);
-    form_Calc->show();
+    if (form_Calc->isVisible())
+        mapAgain(form_Calc);
+    else
+        form_Calc->show();
     form_Calc->raise();
     form_Calc->activateWindow();
 }
 
 void Tform_Main::secondStartRequested()
 {
-    showCalculatorIfUnreachable();
+    showCalculatorIfUnreachable(true);
 }
 
 void Tform_Main::TrayIconMouseUp(QSystemTrayIcon::ActivationReason reason)
@@ -238,12 +246,29 @@ void Tform_Main::sessionEnding()
         act_ExitExecute();
 }
 
+void Tform_Main::commitSessionData()
+{
+    if (m_closed)
+        return;
+    // What Exit would store, without ending: the user may still cancel the logout.
+    if (form_Calc)
+        form_Calc->storePosition();
+    if (form_Log)
+        form_Log->FormHide();
+    writeSetting();
+}
+
+void Tform_Main::writeSetting()
+{
+    // A store that cannot be written says why on stderr; the program goes on regardless.
+    Setting.DelReg ? EraseSetting() : SaveSetting(Setting);
+}
+
 void Tform_Main::FormClose()
 {
     if (m_helpViewer)
         m_helpViewer->close();
-    // A store that cannot be written says why on stderr; the exit goes on regardless.
-    Setting.DelReg ? EraseSetting() : SaveSetting(Setting);
+    writeSetting();
 }
 
 void Tform_Main::closeEvent(QCloseEvent *event)

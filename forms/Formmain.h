@@ -29,7 +29,7 @@ public:
     void secondStartRequested();
     // With no tray icon on screen and no window of ours visible the user could
     // not reach the program at all; then the calculator is shown.
-    void showCalculatorIfUnreachable();
+    void showCalculatorIfUnreachable(bool askWindowSystem = false);
     // True when the desktop actually shows our tray icon.
     bool trayIconShown() const;
     // Whether the desktop has a tray at all; replaceable so tests can play both desktops.
@@ -65,6 +65,9 @@ public slots:
     // The login session ends, or the application is told to quit from outside:
     // run the exit sequence unless it has already run.
     void sessionEnding();
+    // The desktop asks us to save before a logout that may yet be cancelled:
+    // store what Exit would store, and keep running.
+    void commitSessionData();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -73,6 +76,7 @@ private:
     void FormCreate();
     void createActions();
     void createTrayIcon();
+    void writeSetting();
 
     Ui::Tform_Main *ui;
     HelpViewer *m_helpViewer = nullptr;

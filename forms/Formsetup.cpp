@@ -80,12 +80,14 @@ void Tform_Setup::BitBtn1Click()
     Setting.Window_Log_OpenWindowAtBoot = ui->cbbox_Log_Hide->isChecked();
     Setting.Window_Log_SaveWindowPos = ui->cbbox_Log_SavePos->isChecked();
 
-    // Hiding and showing runs the calculator's handlers, which store its place
-    // and apply the new settings. This dialog is still open, so the hide never
-    // ends the program here.
+    // The calculator's hide and show handlers store its place and apply the new
+    // settings; this dialog is still open, so the hide handler never ends the
+    // program here. The window itself is not hidden and shown again: on X11 it
+    // could be mapped again before the window manager has withdrawn it, and then
+    // it stays off screen for good.
     if (form_Calc && form_Calc->isVisible()) {
-        form_Calc->hide();
-        form_Calc->show();
+        form_Calc->FormHide();
+        form_Calc->FormShow();
     }
     if (form_Main)
         form_Main->UpdateTrayIcon();

@@ -147,29 +147,6 @@ private slots:
         calc.FormHide(); // as the exit sequence does
         QCOMPARE(stored(), QPoint(1, 1));
     }
-
-    // No tray icon: shown at start whatever the setting; hiding ends the program unless the settings dialog is open.
-    void notResident()
-    {
-        Setting.NoMt = true;
-        Setting.Window_Calc_OpenWindowAtBoot = true;
-        SaveSetting(Setting); // the main window loads the settings
-        createForms();
-        QVERIFY(form_Calc->isVisible());
-        struct CloseCounter : QObject {
-            int closes = 0;
-            bool eventFilter(QObject *, QEvent *e) override { closes += e->type() == QEvent::Close; return false; }
-        } mainWindow;
-        form_Main->installEventFilter(&mainWindow);
-        const auto hideCalc = [&] { form_Calc->show(); form_Calc->hide(); return mainWindow.closes; };
-        form_Setup->show();
-        QCOMPARE(hideCalc(), 0);
-        form_Setup->hide();
-        QCOMPARE(hideCalc(), 1);
-        Setting.NoMt = false; // resident: hiding never ends the program
-        QCOMPARE(hideCalc(), 1);
-        destroyForms();
-    }
 };
 
 QTEST_MAIN(TestFormCalc)

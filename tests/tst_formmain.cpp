@@ -54,16 +54,6 @@ private slots:
     }
     void cleanup() { destroyForms(); }
 
-    void trayMenuAsTheUserSeesIt()
-    {
-        QStringList seen;
-        for (QAction *a : form_Main->pm_RightBtn->actions())
-            seen << (a->isSeparator() ? "-" : a->isVisible() ? a->text() : "hidden " + a->text());
-        QCOMPARE(seen, QStringList({"計算(&C)...", "hidden 計算ログ(&L)...", "設定(&S)...", "ヘルプ(&H)", "-",
-                                    "バージョン情報(&A)...", "終了(&E)"}));
-        QCOMPARE(form_Main->act_Help->shortcut(), QKeySequence(Qt::Key_F1));
-    }
-
     // What each command brings up: 0 calculator, 1 log, 2 settings, 3 about, 4 help, 5 tray menu, -1 nothing.
     void commandsShowTheirWindow_data()
     {
@@ -139,6 +129,21 @@ private slots:
         Setting.NoMt = !Setting.NoMt;
         form_Main->UpdateTrayIcon();
         QCOMPARE(form_Main->TrayIcon->isVisible(), noMt && !delReg);
+    }
+
+    // A logout that may yet be cancelled: what Exit would store is stored, and nothing ends.
+    void sessionSaveKeepsRunning()
+    {
+        Setting.NoMt = true; // even where hiding the calculator would end the program
+        form_Calc->move(140, 90);
+        form_Log->move(123, 77);
+        form_Main->commitSessionData();
+        QVERIFY(form_Calc->isVisible());
+        QCOMPARE(storedValue("Mochica/NoMt"), 1);
+        QCOMPARE(storedValue("Mochica/Window_Calc_Window_Left"), 140);
+        QCOMPARE(storedValue("Mochica/Window_Log_Window_Left"), 123);
+        QCOMPARE(runUntilExit([] { form_Calc->move(150, 90); form_Main->sessionEnding(); }), 0); // the end comes later
+        QCOMPARE(storedValue("Mochica/Window_Calc_Window_Left"), 150);
     }
 };
 

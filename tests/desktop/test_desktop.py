@@ -1,0 +1,346 @@
+#!/usr/bin/python3
+"""End-to-end tests of the real program on a private Xvfb under icewm, whose task bar hosts the XEmbed
+tray: input through XTest (xdotool), every check read from the X server. Args: PATH/TO/mochiten [CASE ...]"""
+import ctypes, os, signal, shutil, subprocess, sys, tempfile, time, traceback
+from Xlib import X, display, error
+
+BINARY = os.path.abspath(sys.argv[1])
+TMP = tempfile.mkdtemp(prefix='mochiten-desktop-')
+CALC, SETUP, ABOUT = 'calculator', '設定', 'バージョン情報'
+SHOWN, HIDDEN = 'IsViewable', {'IsUnmapped', 'no window'}
+NOMT_BOX, OK_BUTTON = (24, 136), (121, 192)  # client-area points in the settings dialog
+SOME = object()  # what wait() takes for "any window at all"
+# Nothing of the desktop this runs on leaks in; a session bus could offer Qt a D-Bus tray.
+ENV = {k: v for k, v in os.environ.items() if k not in ('DISPLAY', 'WAYLAND_DISPLAY', 'XAUTHORITY', 'SESSION_MANAGER')}
+ENV.update(HOME=TMP, QT_QPA_PLATFORM='xcb', XDG_SESSION_TYPE='x11', DBUS_SESSION_BUS_ADDRESS=f'unix:path={TMP}/none')
+SERVERS, STARTED = [], []  # Xvfb and icewm for the run; program instances of the running case
+last_tray_click = 0.0
+
+
+def spawn(args, env=None, **kw):
+    # PR_SET_PDEATHSIG: should this harness be killed, what it started goes too.
+    return subprocess.Popen(args, env=env or ENV, preexec_fn=lambda: ctypes.CDLL(None).prctl(1, signal.SIGTERM), **kw)
+
+
+def stop(p):
+    if p.poll() is None:
+        p.terminate()
+        try:
+            p.wait(5)
+        except subprocess.TimeoutExpired:
+            p.kill(), p.wait()
+
+
+def wait(what, probe, want=SOME, timeout=8.0, hold=0.0):
+    """Polls probe() until it gives want (a value, a set of them, or SOME: not None or False),
+    then checks that it keeps to it for hold seconds. Returns what the probe gave."""
+    def good(v):
+        if want is SOME:
+            return v not in (None, False) and not isinstance(v, error.XError)
+        return v in want if isinstance(want, set) else v == want
+    end, held = time.monotonic() + timeout, None
+    while True:
+        try:
+            seen = probe()
+        except error.XError as e:  # a window went while it was read
+            seen = e
+        now = time.monotonic()
+        if good(seen):
+            held = held or now
+            if now - held >= hold:
+                return seen
+        elif held or now > end:
+            raise AssertionError(f'{what}: expected {"a window" if want is SOME else repr(want)}'
+                                 f'{" to stay" if held else ""}, saw {seen!r}')
+        time.sleep(0.02)
+
+
+def xdo(*args):
+    subprocess.run(['xdotool', *map(str, args)], env=ENV, check=True, timeout=20)
+
+
+def keys(text):
+    xdo('key', *text.split())
+
+
+def start_desk():
+    global D, ROOT
+    r, w = os.pipe()
+    SERVERS.append(spawn(['Xvfb', '-displayfd', str(w), '-screen', '0', '1280x1024x24', '-nolisten', 'tcp'],
+                         pass_fds=(w,), stderr=subprocess.DEVNULL))
+    os.close(w)  # so that the read below ends should Xvfb fail
+    with os.fdopen(r) as f:
+        ENV['DISPLAY'] = ':' + f.readline().strip()
+    D = display.Display(ENV['DISPLAY'])
+    ROOT = D.screen().root
+    os.mkdir(TMP + '/icewm')
+    with open(TMP + '/icewm/preferences', 'w') as f:  # a task bar with nothing that moves
+        f.writelines(f'TaskBarShow{k}=0\n' for k in ('Clock', 'CPUStatus', 'NetStatus', 'MEMStatus', 'MailboxStatus'))
+    SERVERS.append(spawn(['icewm'], env=dict(ENV, ICEWM_PRIVCFG=TMP + '/icewm'), stderr=subprocess.DEVNULL))
+    for name in ('WM_S0', '_NET_SYSTEM_TRAY_S0'):
+        wait(f'{name} owner', lambda: D.get_selection_owner(D.intern_atom(name)) or None, timeout=15)
+
+
+def prop(w, name):
+    p = w.get_full_property(D.intern_atom(name), X.AnyPropertyType)
+    return p.value if p else None
+
+
+def tree(w):
+    for c in w.query_tree().children:
+        yield w, c
+        yield from tree(c)
+
+
+def name(w):
+    return (prop(w, '_NET_WM_NAME') or b'').decode()
+
+
+def state(w):
+    return ('IsUnmapped', 'IsUnviewable', 'IsViewable')[w.get_attributes().map_state] if w else 'no window'
+
+
+def origin(w):
+    p = ROOT.translate_coords(w, 0, 0)
+    return p.x, p.y
+
+
+def frame(w):  # the outer top-left corner of the frame that the window manager put around w
+    (x, y), ext = origin(w), prop(w, '_NET_FRAME_EXTENTS')
+    return (x - ext[0], y - ext[2]) if ext else 'no frame extents'
+
+
+def click_in(w, x, y, button=1):
+    ox, oy = origin(w)
+    xdo('mousemove', ox + x, oy + y, 'click', button)
+
+
+class App:
+    """A program instance with its own settings and runtime folders; a second start (share=) uses the same."""
+
+    def __init__(self, conf=None, share=None):
+        self.dir = share.dir if share else tempfile.mkdtemp(dir=TMP)
+        self.store = self.dir + '/config/HinokiWorks.conf'
+        if not share:
+            os.mkdir(self.dir + '/config'), os.mkdir(self.dir + '/run', 0o700)
+            if conf:
+                with open(self.store, 'w') as f:
+                    f.write('[Mochica]\n' + ''.join(f'{k}={v}\n' for k, v in conf.items()))
+        env = dict(ENV, XDG_CONFIG_HOME=self.dir + '/config', XDG_RUNTIME_DIR=self.dir + '/run')
+        with open(self.dir + '/log', 'ab') as log:
+            self.p = spawn([BINARY], env=env, stdout=log, stderr=subprocess.STDOUT)
+        STARTED.append(self)
+
+    def stored(self, *names):
+        with open(self.store) as f:
+            text = f.read()
+        values = dict(l.split('=', 1) for l in text.splitlines() if '=' in l) if '[Mochica]' in text else {}
+        return {k: values.get(k) for k in names}
+
+    def mine(self, w):
+        return (prop(w, '_NET_WM_PID') or [None])[0] == self.p.pid
+
+    def window(self, title=CALC):
+        utility = D.intern_atom('_NET_WM_WINDOW_TYPE_UTILITY')  # the calculator is our one utility window
+        return next((w for _, w in tree(ROOT) if self.mine(w) and (name(w) == title if title != CALC
+                     else utility in (prop(w, '_NET_WM_WINDOW_TYPE') or []))), None)
+
+    def state(self, title=CALC):
+        return state(self.window(title))
+
+    def title(self):
+        return self.window() and name(self.window())
+
+    def place(self):
+        return frame(self.window()) if self.state() == SHOWN else 'not shown'
+
+    def tray(self):
+        """Our icon, embedded: a viewable window of ours inside one that is neither the root nor a frame."""
+        managed = set(prop(ROOT, '_NET_CLIENT_LIST') or [])
+        return next((c for p, c in tree(ROOT) if p.id != ROOT.id and c.id not in managed and self.mine(c)
+                     and prop(c, '_XEMBED_INFO') is not None and state(c) == SHOWN), None)
+
+    def menu(self):
+        tip = D.intern_atom('_NET_WM_WINDOW_TYPE_TOOLTIP')
+        return any(w.get_attributes().override_redirect and state(w) == SHOWN and self.mine(w)
+                   and tip not in (prop(w, '_NET_WM_WINDOW_TYPE') or []) for w in ROOT.query_tree().children)
+
+    def click_tray(self, button):
+        global last_tray_click
+        icon = wait('tray icon', self.tray)
+        time.sleep(max(0.0, last_tray_click + 0.6 - time.monotonic()))  # nearer clicks make a double click
+        click_in(icon, 8, 8, button)
+        last_tray_click = time.monotonic()
+
+    def pick(self, key, opener):
+        """Opens a context menu with opener() and picks an entry by its access key."""
+        wait('no menu open yet', self.menu, False)
+        opener()
+        wait('context menu', self.menu, True)
+        keys(key)
+        wait('menu closed', self.menu, False)
+
+    def focus(self, title=CALC):
+        w = wait(f'{title} on screen', lambda: self.state(title) == SHOWN and self.window(title))
+        xdo('windowactivate', w.id)
+        wait(f'keyboard focus in {title}', lambda: D.get_input_focus().focus == w, True)
+
+    def settings(self, opener, what, tray):
+        """Opens the settings dialog from a menu, toggles 「Mochiten」を常駐しない and presses OK."""
+        self.pick('s', opener)
+        dialog = wait('settings dialog', lambda: self.state(SETUP) == SHOWN and self.window(SETUP))
+        click_in(dialog, *NOMT_BOX), click_in(dialog, *OK_BUTTON)
+        wait(f'{what}: settings dialog after OK', lambda: self.state(SETUP), HIDDEN)
+        wait(f'{what}: tray icon after OK', self.tray, tray)
+
+    def ends(self, code):
+        wait(f'exit code of {self.p.pid}', self.p.poll, code)
+
+
+def menu_entries():
+    """Tray icon embedded; a left click shows the calculator; the tray menu's access keys pick its entries."""
+    app = App()
+    wait('calculator of a new user', app.state, SHOWN)
+    wait('tray icon embedded', app.tray)
+    app.focus(), keys('Escape')
+    wait('calculator after Escape', app.state, HIDDEN)
+    app.click_tray(1)
+    wait('calculator after a left click on the tray icon', app.state, SHOWN)
+    wait('keyboard focus in the calculator', lambda: D.get_input_focus().focus == app.window(), True)
+    keys('Escape')
+    for key, title, close in [('c', CALC, 'Escape'), ('s', SETUP, 'Escape'), ('a', ABOUT, 'Return')]:
+        wait(f'{title} before the tray menu', lambda: app.state(title), HIDDEN)
+        app.pick(key, lambda: app.click_tray(3))
+        wait(f'{title} after the tray menu key {key!r}', lambda: app.state(title), SHOWN)
+        app.focus(title), keys(close)
+        wait(f'{title} after {close}', lambda: app.state(title), HIDDEN)
+    app.pick('e', lambda: app.click_tray(3))
+    app.ends(0)
+
+
+KEYS = [  # layout, keys typed after Backspace has cleared the display, title after them
+    ('us', '1 2 plus 3 Return', '15'),
+    ('us', 'KP_1 KP_2 KP_Add KP_3 KP_Enter', '15'),
+    ('us', '8 minus 2 slash 4 Return', '1.5'),
+    ('us', 'KP_7 KP_Subtract KP_1 KP_Multiply KP_5 KP_Divide KP_2 KP_Enter', '15'),
+    ('us', '9 Home 4 2', '42'),
+    ('jp', '1 2 semicolon 3 Return', '15'),
+    ('jp', '1 2 plus 3 Return', '15'),
+    ('jp', '4 colon 5 Return', '20'),
+    ('jp', '4 asterisk 5 Return', '20'),
+    ('jp', '8 minus 2 colon 5 slash 4 KP_Enter', '7.5'),
+]
+
+
+def calculator_keys():
+    """Main keys and keypad, on a US and a Japanese layout: the result shows in the title."""
+    app = App()
+    wait('title of a new calculator', app.title, 'Mochiten V2')
+    try:
+        for layout, typed, title in KEYS:
+            subprocess.run(['setxkbmap', layout], env=ENV, check=True)
+            app.focus(), keys('BackSpace')
+            wait(f'[{layout}] title after BackSpace', app.title, '0')
+            keys(typed)
+            wait(f'[{layout}] title after {typed}', app.title, title)
+    finally:
+        subprocess.run(['setxkbmap', 'us'], env=ENV, check=True)
+
+
+def hide_and_show_in_place():
+    """Escape or End hides the calculator; a tray click shows it where it was, frame and all."""
+    app = App({'Window_Calc_Window_Left': 200, 'Window_Calc_Window_Top': 150})
+    for key in ['Escape', 'Escape', 'End']:
+        wait('frame at the stored place', app.place, (200, 150), hold=0.3)
+        app.focus(), keys(key)
+        wait(f'calculator after {key}', app.state, HIDDEN)
+        app.click_tray(1)
+    wait('frame at the stored place', app.place, (200, 150), hold=0.3)
+
+
+def settings_without_residency():
+    """OK with 「Mochiten」を常駐しない ticked, 20 times from the tray menu, keeps the calculator on screen
+    (the calculator's menu unticks it in between); then Escape ends the program with the settings saved."""
+    app = App({'Window_Calc_Window_Left': 300, 'Window_Calc_Window_Top': 200})
+    wait('calculator at start', app.state, SHOWN)
+    calc_menu = lambda: click_in(wait('calculator', app.window), 68, 100, 3)  # right click on a key
+    for n in range(1, 21):
+        app.settings(lambda: app.click_tray(3), f'round {n}, 常駐しない ticked', None)
+        wait(f'round {n}: calculator after OK with 常駐しない ticked', app.state, SHOWN, hold=0.2)
+        if n < 20:
+            app.settings(calc_menu, f'round {n}, 常駐しない unticked', SOME)
+            wait(f'round {n}: calculator after OK with 常駐しない unticked', app.state, SHOWN, hold=0.2)
+    wait('frame after 20 rounds', app.place, (300, 200))
+    app.focus(), keys('Escape')
+    app.ends(0)
+    want = {'NoMt': '1', 'Window_Calc_Window_Left': '300', 'Window_Calc_Window_Top': '200'}
+    wait('settings saved', lambda: app.stored(*want), want, timeout=0)
+
+
+def second_start():
+    """A second start exits with 1; it brings the calculator back only when nothing else leads to it."""
+    app = App({'Window_Calc_OpenWindowAtBoot': 1})
+    wait('tray icon', app.tray)
+    wait('calculator when not to be shown at boot', app.state, HIDDEN, hold=0.5)
+    App(share=app).ends(1)
+    wait('calculator after a second start, tray icon shown', app.state, HIDDEN, hold=1.0)
+    app.settings(lambda: app.click_tray(3), '常駐しない ticked, calculator hidden', None)
+    App(share=app).ends(1)
+    wait('calculator after a second start, no tray icon', app.state, SHOWN)
+    wait('first instance still running', app.p.poll, None, timeout=0)
+
+
+def placement_survives_restart():
+    """A new user's calculator opens at the top-left corner; where it is dragged to, it opens next time."""
+    app = App()
+    wait("new user's frame", app.place, (0, 0), hold=0.3)
+    x, y = origin(wait('calculator', app.window))  # drag the title bar by (+230, +138)
+    xdo('mousemove', x + 90, y - 8, 'mousedown', 1, 'mousemove', x + 200, y + 60,
+        'mousemove', x + 320, y + 130, 'mouseup', 1)
+    wait('frame after dragging the title bar', app.place, (230, 138))
+    app.pick('e', lambda: app.click_tray(3))
+    app.ends(0)
+    want = {'Window_Calc_Window_Left': '230', 'Window_Calc_Window_Top': '138'}
+    wait('stored place', lambda: app.stored(*want), want, timeout=0)
+    wait('frame after a restart', App(share=app).place, (230, 138), hold=0.3)
+
+
+CASES = [menu_entries, calculator_keys, hide_and_show_in_place, settings_without_residency, second_start,
+         placement_survives_restart]
+
+
+def main():
+    chosen = [c for c in CASES if not sys.argv[2:] or c.__name__ in sys.argv[2:]]
+    passed = 0
+    try:
+        start_desk()
+        for case in chosen:
+            start = time.monotonic()
+            try:
+                case()
+                passed += 1
+                print(f'PASS {case.__name__} ({time.monotonic() - start:.1f} s)', flush=True)
+            except Exception as e:
+                print(f'FAIL {case.__name__}: {case.__doc__}\n  {e}', flush=True)
+                if not isinstance(e, AssertionError):
+                    traceback.print_exc()
+                for app in STARTED:  # what the program said, if anything
+                    with open(app.dir + '/log', errors='replace') as f:
+                        print(''.join('  | ' + l for l in f.readlines()[-20:]), end='')
+            finally:
+                for app in STARTED:
+                    stop(app.p)
+                STARTED.clear()
+    except Exception as e:  # no desk, no case
+        print(f'FAIL desktop: {e!r}')
+    finally:
+        for p in reversed(SERVERS):
+            stop(p)
+        shutil.rmtree(TMP, ignore_errors=True)
+    failed = len(chosen) - passed  # a desk that failed to start fails every case
+    print(f'{passed} passed, {failed} failed')
+    return 1 if failed else 0
+
+
+if __name__ == '__main__':
+    sys.exit(main())
