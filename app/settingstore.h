@@ -1,13 +1,60 @@
 #pragma once
 
+#include <QByteArray>
 #include <QSettings>
+#include <QString>
 #include <memory>
 
-// The per-user store that holds the program's settings: the registry key
-// HKEY_CURRENT_USER\Software\HinokiWorks on Windows, the file HinokiWorks.conf
-// in the user's configuration folder elsewhere.
-std::unique_ptr<QSettings> openUserSettingStore();
+class QLockFile;
+class QTemporaryDir;
 
-// Before the store is written over: when its file could not be parsed, keep a
-// copy beside it ("<file>.bad"), so whatever it held is not lost.
-void preserveUnreadableStore(const QSettings &store);
+// One use of the per-user store that holds the program's settings: the registry
+// key HKEY_CURRENT_USER\Software\HinokiWorks on Windows, the file HinokiWorks.conf
+// in the user's configuration folder elsewhere.
+//
+// The file is shared with other programs and may be anything a broken or hostile
+// machine leaves there, so QSettings never touches it directly: it works on a
+// private copy of what could be read, and commit() puts the result back in one
+// piece. Nothing here waits without a time limit, and only regular files are
+// opened.
+class SettingStore
+{
+public:
+    enum Purpose { Read, Write };
+    explicit SettingStore(Purpose purpose);
+    ~SettingStore();
+    SettingStore(const SettingStore &) = delete;
+    SettingStore &operator=(const SettingStore &) = delete;
+
+    QSettings &settings() { return *m_settings; }
+
+    // Writes the changes back. False, with the reason on stderr, when they could
+    // not be written; the store is then left as it was.
+    bool commit();
+
+    // HinokiWorks.conf in $XDG_CONFIG_HOME, or in ~/.config when that is not set.
+    static QString fileName();
+    // Removes what an interrupted save left beside the file.
+    static void removeLeftoverSaveFiles();
+
+    // Drops what cannot be read as settings: all of a binary file (NUL bytes or
+    // invalid UTF-8), or the lines of a text file that are neither a section, a
+    // key=value, a comment nor blank. Returns true when nothing had to go.
+    static bool readablePart(const QByteArray &content, QByteArray &readable);
+
+private:
+    enum class FileState { Missing, Readable, Unreadable, NotAFile, TooLarge };
+
+    static FileState readRegularFile(const QString &path, QByteArray &content);
+    bool fail(const QString &reason) const;
+
+    std::unique_ptr<QSettings> m_settings;
+#ifndef Q_OS_WIN
+    std::unique_ptr<QTemporaryDir> m_copyDir;
+    std::unique_ptr<QLockFile> m_lock;
+    QString m_target;     // the file itself, past any symbolic link
+    FileState m_state = FileState::Missing;
+    QByteArray m_original;   // as read, for the copy kept aside
+    bool m_keepAside = false; // some of it could not be read
+#endif
+};

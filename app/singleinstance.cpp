@@ -10,8 +10,11 @@
 #else
 #  include <cerrno>
 #  include <fcntl.h>
+#  include <cstring>
 #  include <sys/file.h>
+#  include <sys/socket.h>
 #  include <sys/stat.h>
+#  include <sys/un.h>
 #  include <unistd.h>
 #endif
 
@@ -29,21 +32,126 @@ SingleInstance::~SingleInstance()
 #else
     if (m_fd >= 0)
         ::close(m_fd); // drops the lock; the file stays for the next start
+    if (m_serverFd >= 0)
+        ::close(m_serverFd);
 #endif
 }
 
 #ifndef Q_OS_WIN
-// The per-user runtime directory of the login session; a private folder under
-// the temporary directory when the session does not provide one.
-static QString runtimeDir()
+static bool ownedBy(const struct stat &st, mode_t type)
+{
+    return (st.st_mode & S_IFMT) == type && st.st_uid == ::getuid();
+}
+
+// A folder of our own under `parent`, made if need be; empty when what is there
+// is not ours alone. Checked with lstat, so a link to someone's folder counts as theirs.
+static QString privateFolder(const QString &parent, const QString &name)
+{
+    const QString folder = parent + QLatin1Char('/') + name;
+    const QByteArray path = QFile::encodeName(folder);
+    ::mkdir(path.constData(), 0700);
+    struct stat st {};
+    if (::lstat(path.constData(), &st) != 0 || !ownedBy(st, S_IFDIR) || (st.st_mode & 0777) != 0700)
+        return QString();
+    return folder;
+}
+
+// The per-user runtime directory of the login session. Without one, a folder
+// under the temporary directory, where every local user may create names: used
+// only when it is ours alone, or else one under the user's cache directory.
+static QString findRuntimeDir()
 {
     const QByteArray xdg = qgetenv("XDG_RUNTIME_DIR");
     if (!xdg.isEmpty() && QDir(QString::fromLocal8Bit(xdg)).exists())
         return QString::fromLocal8Bit(xdg);
-    const QString fallback = QDir::tempPath() + QStringLiteral("/mochiten-%1").arg(::getuid());
-    ::mkdir(QFile::encodeName(fallback).constData(), 0700);
-    return fallback;
+    const QString shared = privateFolder(QDir::tempPath(), QStringLiteral("mochiten-%1").arg(::getuid()));
+    if (!shared.isEmpty())
+        return shared;
+    const QByteArray cache = qgetenv("XDG_CACHE_HOME");
+    const QString cacheHome = cache.startsWith('/') ? QFile::decodeName(cache)
+                                                    : QDir::homePath() + QStringLiteral("/.cache");
+    QDir().mkpath(cacheHome);
+    const QString own = cacheHome + QStringLiteral("/mochiten");
+    ::mkdir(QFile::encodeName(own).constData(), 0700);
+    ::chmod(QFile::encodeName(own).constData(), 0700); // made earlier under another umask
+    return own;
 }
+
+static QString runtimeDir()
+{
+    static const QString dir = findRuntimeDir(); // the lock and the socket must agree
+    return dir;
+}
+
+static bool socketAddress(const QString &name, sockaddr_un &address)
+{
+    const QByteArray path = QFile::encodeName(name);
+    address = {};
+    address.sun_family = AF_UNIX;
+    if (size_t(path.size()) >= sizeof address.sun_path)
+        return false;
+    std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
+    return true;
+}
+
+// True when an instance listens on the socket: it is running, whatever the lock says.
+static bool serverAnswers(const QString &name)
+{
+    sockaddr_un address;
+    if (!socketAddress(name, address))
+        return false;
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return false;
+    // A full backlog answers EAGAIN: busy, but alive.
+    const bool answers = ::connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0
+                         || errno == EAGAIN;
+    ::close(fd);
+    return answers;
+}
+
+// Without a usable lock the socket is the lock: bound at once, so that the
+// next start finds it while this one is still building its windows.
+static int claimSocket(const QString &name)
+{
+    sockaddr_un address;
+    if (!socketAddress(name, address))
+        return -1;
+    struct stat st {};
+    if (::lstat(address.sun_path, &st) == 0) {
+        if (!ownedBy(st, S_IFSOCK))
+            return -1;
+        ::unlink(address.sun_path); // nobody answered on it: left by an instance that died
+    }
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return -1;
+    if (::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0 || ::listen(fd, 50) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    ::chmod(address.sun_path, 0600);
+    return fd;
+}
+
+// The lock file, when it is a regular file of ours: never through a link, never
+// anything that could block or that someone else could hold for us.
+static int openLockFile(const QString &name)
+{
+    const QByteArray path = QFile::encodeName(name);
+    const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600);
+    if (fd < 0)
+        return -1;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !ownedBy(st, S_IFREG)) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+#else
+// Pipe names need no clearing away.
+static bool serverAnswers(const QString &) { return true; }
 #endif
 
 QString SingleInstance::lockPath()
@@ -79,16 +187,20 @@ bool SingleInstance::acquire()
     }
     return true; // without a handle at all there is nothing to guard with; run
 #else
-    const QByteArray path = QFile::encodeName(lockPath());
-    m_fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    m_fd = openLockFile(lockPath());
+    if (m_fd >= 0 && ::flock(m_fd, LOCK_EX | LOCK_NB) != 0) {
+        const bool held = (errno == EWOULDBLOCK);
+        ::close(m_fd);
+        m_fd = -1;
+        if (held)
+            return false;
+    }
+    // An instance that found the lock unusable is known by its socket alone.
+    if (serverAnswers(serverName()))
+        return false;
     if (m_fd < 0)
-        return true; // no place for a lock: better to run than to refuse to start
-    if (::flock(m_fd, LOCK_EX | LOCK_NB) == 0)
-        return true;
-    const bool held = (errno == EWOULDBLOCK);
-    ::close(m_fd);
-    m_fd = -1;
-    return !held;
+        m_serverFd = claimSocket(serverName());
+    return true; // with neither lock nor socket there is nothing to guard with; run
 #endif
 }
 
@@ -107,10 +219,24 @@ void SingleInstance::notifyRunningInstance(int argc, char **argv)
 void SingleInstance::listen(QObject *parent, std::function<void()> onRequest)
 {
     auto *server = new QLocalServer(parent);
-    // We hold the lock, so a socket left behind by a crashed instance is stale.
-    QLocalServer::removeServer(serverName());
     server->setSocketOptions(QLocalServer::UserAccessOption);
-    if (!server->listen(serverName()))
+    bool listening = false;
+#ifndef Q_OS_WIN
+    if (m_serverFd >= 0) {
+        listening = server->listen(m_serverFd); // the server's from now on
+        if (!listening)
+            ::close(m_serverFd);
+        m_serverFd = -1;
+    }
+#endif
+    if (!listening) {
+        // A socket that nobody answers on was left by a crashed instance; one
+        // that answers belongs to a live instance and is never taken from it.
+        if (!serverAnswers(serverName()))
+            QLocalServer::removeServer(serverName());
+        listening = server->listen(serverName());
+    }
+    if (!listening)
         return;
     QObject::connect(server, &QLocalServer::newConnection, server, [server, onRequest] {
         while (QLocalSocket *client = server->nextPendingConnection()) {

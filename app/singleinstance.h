@@ -17,7 +17,8 @@ public:
     SingleInstance(const SingleInstance &) = delete;
     SingleInstance &operator=(const SingleInstance &) = delete;
 
-    // True when this process now holds the lock; false when another instance does.
+    // True when this process may run: it holds the lock, or the lock cannot be
+    // used and no instance answers on the socket. False when another instance runs.
     bool acquire();
 
     // Second start: tell the running instance that someone tried to start it.
@@ -36,6 +37,7 @@ private:
 #ifdef Q_OS_WIN
     void *m_mutex = nullptr;
 #else
-    int m_fd = -1;
+    int m_fd = -1;       // the lock file, held
+    int m_serverFd = -1; // the socket, bound when the lock could not be used
 #endif
 };

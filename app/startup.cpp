@@ -64,6 +64,9 @@ void destroyForms()
 
 int runMochiten(int argc, char **argv)
 {
+    // Before anything that can take time: a logout or "kill" during the start
+    // must end the program, not find it half-built without handlers.
+    SignalWatcher::installHandlers();
     DebugMode = isDebugSwitch(commandLineText(rawArguments(argc, argv)));
 
     SingleInstance instance;
@@ -80,8 +83,9 @@ int runMochiten(int argc, char **argv)
     int code = 0;
     try {
         createForms();
-        // A logout, "kill" or Ctrl+C leaves the way Exit does, with the settings saved.
-        SignalWatcher signalWatcher([](int) { form_Main->act_Exit->trigger(); });
+        // From here on a logout, "kill" or Ctrl+C leaves the way Exit does, with the
+        // settings saved.
+        SignalWatcher signalWatcher([] { form_Main->act_Exit->trigger(); });
         if (!DebugMode)
             instance.listen(form_Main, [] { form_Main->secondStartRequested(); });
         if (DebugMode)

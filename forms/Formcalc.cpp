@@ -64,6 +64,14 @@ int representable(qint32 coordinate)
     return std::clamp<qint32>(coordinate, -CoordinateLimit, CoordinateLimit);
 }
 
+// Only what is applied is clamped: while the window stays where a stored value
+// put it, that value is kept as it was stored.
+void keepUnlessMoved(qint32 &stored, int now)
+{
+    if (now != representable(stored))
+        stored = now;
+}
+
 } // namespace
 
 Tform_Calc::Tform_Calc(QWidget *parent)
@@ -159,8 +167,8 @@ void Tform_Calc::storePosition()
     // A window that has never been placed has no position of its own yet: keep
     // the stored one rather than overwrite it with the toolkit's default.
     if (m_placedOnScreen) {
-        Setting.Window_Calc_Window_Left = pos().x();
-        Setting.Window_Calc_Window_Top = pos().y();
+        keepUnlessMoved(Setting.Window_Calc_Window_Left, pos().x());
+        keepUnlessMoved(Setting.Window_Calc_Window_Top, pos().y());
     }
 }
 
@@ -297,16 +305,11 @@ void Tform_Calc::runKeyAction(CalcKeyAction action)
     case CalcKeyAction::Equals: spbtn_EqualClick(); break;
     case CalcKeyAction::AllClear: spbtn_AcClick(); break;
     case CalcKeyAction::HideWindow: hide(); break;
-    default: { // the ten digits, through the digit buttons' own handlers
-        static void (Tform_Calc::*const digitClicks[10])() = {
-            &Tform_Calc::spbtn_0Click, &Tform_Calc::spbtn_1Click, &Tform_Calc::spbtn_2Click,
-            &Tform_Calc::spbtn_3Click, &Tform_Calc::spbtn_4Click, &Tform_Calc::spbtn_5Click,
-            &Tform_Calc::spbtn_6Click, &Tform_Calc::spbtn_7Click, &Tform_Calc::spbtn_8Click,
-            &Tform_Calc::spbtn_9Click,
-        };
-        (this->*digitClicks[int(action) - int(CalcKeyAction::Digit0)])();
+    default: // the ten digits, as their buttons enter them
+        // Called directly: GCC 12's -fsanitize=bounds miscompiles a call through
+        // an array of member-function pointers here.
+        digitClick(int(action) - int(CalcKeyAction::Digit0));
         break;
-    }
     }
 }
 

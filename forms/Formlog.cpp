@@ -35,6 +35,14 @@ QSize representableSize(qint32 width, qint32 height)
     return QSize(qBound(1, width, SizeLimit), qBound(1, height, SizeLimit));
 }
 
+// Only what is applied is bounded: while the window keeps what a stored value
+// gave it, that value is kept as it was stored.
+void keepUnlessChanged(qint32 &stored, int now, int applied)
+{
+    if (now != applied)
+        stored = now;
+}
+
 } // namespace
 
 Tform_Log::Tform_Log(QWidget *parent)
@@ -89,10 +97,13 @@ void Tform_Log::FormShow()
 void Tform_Log::FormHide()
 {
     // Stored at every hide, even while positions are not restored.
-    Setting.Window_Log_Window_Left = x();
-    Setting.Window_Log_Window_Top = y();
-    Setting.Window_Log_Window_Height = height();
-    Setting.Window_Log_Window_Width = width();
+    TSetting &s = Setting;
+    const QPoint place = representablePosition(s.Window_Log_Window_Left, s.Window_Log_Window_Top);
+    const QSize size = representableSize(s.Window_Log_Window_Width, s.Window_Log_Window_Height);
+    keepUnlessChanged(s.Window_Log_Window_Left, x(), place.x());
+    keepUnlessChanged(s.Window_Log_Window_Top, y(), place.y());
+    keepUnlessChanged(s.Window_Log_Window_Height, height(), size.height());
+    keepUnlessChanged(s.Window_Log_Window_Width, width(), size.width());
 }
 
 void Tform_Log::setToolBarFlat(bool flat)

@@ -225,6 +225,11 @@ void Tform_Main::act_LogWindowExecute()
 
 void Tform_Main::act_ExitExecute()
 {
+    // The first request wins: a logout, a signal or a second click while the
+    // exit runs must not run it, and the save, once more.
+    if (m_exiting || m_closed)
+        return;
+    m_exiting = true;
     // The hide handlers copy each window's geometry into Setting, visible or not.
     // Without residency the calculator's handler closes this window itself; the
     // close below then runs again and the log geometry is saved with the rest.
@@ -255,9 +260,8 @@ void Tform_Main::commitSessionData()
 
 void Tform_Main::writeSetting()
 {
-    const bool written = Setting.DelReg ? EraseSetting() : SaveSetting(Setting);
-    if (!written)
-        qWarning("Mochiten: the settings could not be written");
+    // A store that cannot be written says why on stderr; the program goes on regardless.
+    Setting.DelReg ? EraseSetting() : SaveSetting(Setting);
 }
 
 void Tform_Main::FormClose()

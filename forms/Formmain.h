@@ -81,6 +81,7 @@ private:
     Ui::Tform_Main *ui;
     HelpViewer *m_helpViewer = nullptr;
     bool m_closed = false; // the close handler has run at least once
+    bool m_exiting = false; // the exit sequence has begun
 };
 
 extern Tform_Main *form_Main;

@@ -24,11 +24,6 @@ const SettingValue SettingValues[12] = {
     {"Window_Log_Window_Width", nullptr, &TSetting::Window_Log_Window_Width, 200},
 };
 
-std::unique_ptr<QSettings> OpenSettingStore()
-{
-    return openUserSettingStore();
-}
-
 // The stored integer, or the default when it is missing, not a whole number,
 // or beyond 32 bits.
 static qint32 readInteger(const QSettings &store, const QString &key, qint32 defaultValue)
@@ -50,12 +45,10 @@ static QString keyOf(const SettingValue &v)
 
 void LoadSetting(TSetting &setting)
 {
-    const auto store = OpenSettingStore();
-    // Now, while the parse error is fresh: later handles share QSettings' cache
-    // and no longer report it.
-    preserveUnreadableStore(*store);
+    SettingStore::removeLeftoverSaveFiles();
+    SettingStore store(SettingStore::Read);
     for (const SettingValue &v : SettingValues) {
-        const qint32 n = readInteger(*store, keyOf(v), v.defaultValue);
+        const qint32 n = readInteger(store.settings(), keyOf(v), v.defaultValue);
         if (v.flag)
             setting.*v.flag = (n != 0);
         else
@@ -63,27 +56,17 @@ void LoadSetting(TSetting &setting)
     }
 }
 
-// QSettings writes through a temporary file that replaces the old one only when
-// complete, so a crash in the middle of a save never leaves half a file behind.
-static bool commit(QSettings &store)
-{
-    store.sync();
-    return store.status() != QSettings::AccessError;
-}
-
 bool SaveSetting(const TSetting &setting)
 {
-    const auto store = OpenSettingStore();
-    preserveUnreadableStore(*store);
+    SettingStore store(SettingStore::Write);
     for (const SettingValue &v : SettingValues)
-        store->setValue(keyOf(v), v.flag ? int(setting.*v.flag ? 1 : 0) : int(setting.*v.number));
-    return commit(*store);
+        store.settings().setValue(keyOf(v), v.flag ? int(setting.*v.flag ? 1 : 0) : int(setting.*v.number));
+    return store.commit();
 }
 
 bool EraseSetting()
 {
-    const auto store = OpenSettingStore();
-    preserveUnreadableStore(*store);
-    store->remove(QLatin1String(SettingSection));
-    return commit(*store);
+    SettingStore store(SettingStore::Write);
+    store.settings().remove(QLatin1String(SettingSection));
+    return store.commit();
 }

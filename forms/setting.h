@@ -1,9 +1,6 @@
 #pragma once
 
 #include <QtGlobal>
-#include <memory>
-
-class QSettings;
 
 // Every user setting, shared by all windows for the life of the process.
 // Loaded when the main window is created, written back when it closes.
@@ -41,16 +38,16 @@ extern const SettingValue SettingValues[12];
 // The section the values live in.
 extern const char SettingSection[];
 
-// The store: the registry key HKCU\Software\HinokiWorks on Windows, the file
-// HinokiWorks.conf in the user's configuration folder elsewhere.
-std::unique_ptr<QSettings> OpenSettingStore();
+// The store is the registry key HKCU\Software\HinokiWorks on Windows, the file
+// HinokiWorks.conf in the user's configuration folder elsewhere (see SettingStore).
 
 // Fills the stored fields; a missing, unreadable or malformed value gives its default.
-// DelReg is left alone.
+// DelReg is left alone. Also clears away what an interrupted save left behind.
 void LoadSetting(TSetting &setting);
 
-// Writes the stored fields. Returns false when the store could not be written;
-// the program carries on either way.
+// Writes the stored fields, keeping a copy of a file that could not be read
+// ("<file>.bad") before writing over it. Returns false, with the reason on
+// stderr, when the store could not be written; the program carries on either way.
 bool SaveSetting(const TSetting &setting);
 
 // Removes the whole section, leaving anything else in the store alone.

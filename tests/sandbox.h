@@ -6,30 +6,41 @@
 #include <vector>
 
 // Runs the real program in a sandbox of its own: its own settings folder and its
-// own runtime folder, where the single-instance lock lives. Whatever is still
-// running when the sandbox goes is killed (QProcess's destructor does that).
+// own runtime folder, where the single-instance lock lives; without a runtime
+// folder, its temporary, cache and home folders are the sandbox's too. Whatever
+// is still running when the sandbox goes is killed (QProcess's destructor does that).
 class Sandbox
 {
 public:
-    Sandbox() { QDir(m_dir.path()).mkpath("config"), QDir(m_dir.path()).mkpath("run"); }
-    QString storeFile() const { return m_dir.path() + "/config/HinokiWorks.conf"; }
+    Sandbox()
+    {
+        for (const char *folder : {"config", "run", "tmp", "cache", "home"})
+            QDir(m_dir.path()).mkpath(folder);
+        QFile::setPermissions(path("run"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner); // as a session's is
+        for (const auto &[name, folder] : {std::pair{"XDG_CONFIG_HOME", "config"}, {"XDG_RUNTIME_DIR", "run"},
+                                          {"TMPDIR", "tmp"}, {"XDG_CACHE_HOME", "cache"}, {"HOME", "home"}})
+            env.insert(name, path(folder));
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+    }
+    QString path(const QString &name) const { return m_dir.path() + '/' + name; }
+    QString storeFile() const { return path("config/HinokiWorks.conf"); }
+
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    QProcess::ProcessChannelMode channels = QProcess::ForwardedErrorChannel;
 
     QProcess *start(const QStringList &args = {})
     {
         QProcess *p = m_processes.emplace_back(std::make_unique<QProcess>()).get();
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("QT_QPA_PLATFORM", "offscreen");
-        env.insert("XDG_CONFIG_HOME", m_dir.path() + "/config");
-        env.insert("XDG_RUNTIME_DIR", m_dir.path() + "/run");
         p->setProcessEnvironment(env);
-        p->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        p->setProcessChannelMode(channels);
         p->start(MOCHITEN_BINARY, args);
         return p;
     }
-    // The knock socket appears once an ordinary instance has its windows and watches its signals.
-    bool waitUntilRunning()
+    // With a usable lock the knock socket appears once an ordinary instance has its
+    // windows and watches its signals; without one, as soon as it claims the socket.
+    bool waitUntilRunning(const QString &runDir = "run")
     {
-        return QTest::qWaitFor([this] { return QFile::exists(m_dir.path() + "/run/Mochica.sock"); }, 10000);
+        return QTest::qWaitFor([&] { return QFile::exists(path(runDir + "/Mochica.sock")); }, 10000);
     }
     static bool stillRunningAfter(QProcess *p, int ms)
     {

@@ -65,6 +65,8 @@ private slots:
         calc.show();
         const QPoint centred = calc.screen()->availableGeometry().center() - calc.rect().center();
         QCOMPARE(calc.pos(), placed.isNull() ? centred : placed);
+        calc.FormHide(); // shown but not moved: what was stored is kept, not what could be applied
+        QCOMPARE(QPoint(Setting.Window_Calc_Window_Left, Setting.Window_Calc_Window_Top), placed.isNull() ? centred : saved);
         for (const QToolButton *b : calc.findChildren<QToolButton *>()) // no focus: keys must reach the window
             QVERIFY(b->autoRaise() == Setting.ButtonFlat && b->focusPolicy() == Qt::NoFocus);
         calc.move(70, 90);

@@ -1,173 +1,85 @@
 #include "setting.h"
 #include "testenv.h"
 
-#include <QDir>
-#include <QFile>
-#include <QSettings>
 #include <QtTest>
+#include <utime.h>
 
-#include <sys/stat.h>
-
-static void writeStoreFile(const QByteArray &content)
+static bool put(const QString &name, const QByteArray &b) { QFile f(name); return f.open(QIODevice::WriteOnly) && f.write(b) == b.size(); }
+static QByteArray bytesOf(const QString &name) { QFile f(name); return f.open(QIODevice::ReadOnly) ? f.readAll() : "(no file)"; }
+// The twelve values, "name=value" in store order: those of s, or with s null those the file holds.
+static QString describe(const TSetting *s)
 {
-    QFile f(testSettingsFile());
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(content);
-}
-
-static QSettings storedFile()
-{
-    return QSettings(testSettingsFile(), QSettings::IniFormat);
-}
-
-// Every field away from its default, so that a field not stored shows.
-static TSetting unusualSetting()
-{
-    TSetting s;
-    s.NoMt = s.ButtonFlat = s.Window_Calc_OpenWindowAtBoot = true;
-    s.Window_Calc_Window_Left = -1200;
-    s.Window_Calc_Window_Top = 2147483647;
-    s.Window_Log_Window_Left = -2147483647 - 1;
-    s.Window_Log_Window_Top = 77;
-    s.Window_Log_Window_Height = 31;
-    s.Window_Log_Window_Width = 4096;
-    return s;
-}
-
-// The stored fields as text, "name=value" in store order, for one-line comparisons.
-static QString describe(const TSetting &s)
-{
+    const QSettings file(testSettingsFile(), QSettings::IniFormat);
     QStringList parts;
     for (const SettingValue &v : SettingValues)
-        parts << QStringLiteral("%1=%2").arg(v.name).arg(v.flag ? int(s.*v.flag) : s.*v.number);
-    return parts.join(QLatin1Char(' '));
+        parts << QString(v.name) + '=' + (s ? QString::number(v.flag ? int(s->*v.flag) : s->*v.number)
+                                             : file.value(QString("Mochica/") + v.name).toString());
+    return parts.join(' ');
 }
-
-static QString loaded()
-{
-    TSetting s = unusualSetting();
-    LoadSetting(s);
-    return describe(s);
-}
-
-static const QString NewUser = QStringLiteral(
-    "ButtonFlat=0 NoMt=0 Window_Calc_SaveWindowPos=1 Window_Calc_OpenWindowAtBoot=0 "
-    "Window_Calc_Window_Left=0 Window_Calc_Window_Top=0 Window_Log_SaveWindowPos=1 "
-    "Window_Log_OpenWindowAtBoot=1 Window_Log_Window_Left=0 Window_Log_Window_Top=0 "
-    "Window_Log_Window_Height=300 Window_Log_Window_Width=200");
+static QStringList keys() { return QSettings(testSettingsFile(), QSettings::IniFormat).allKeys(); }
+static const QString NewUser = "ButtonFlat=0 NoMt=0 Window_Calc_SaveWindowPos=1 Window_Calc_OpenWindowAtBoot=0 "
+    "Window_Calc_Window_Left=0 Window_Calc_Window_Top=0 Window_Log_SaveWindowPos=1 Window_Log_OpenWindowAtBoot=1 "
+    "Window_Log_Window_Left=0 Window_Log_Window_Top=0 Window_Log_Window_Height=300 Window_Log_Window_Width=200";
 
 class TestSetting : public QObject
 {
     Q_OBJECT
-
 private slots:
-    void init()
-    {
-        removeTestSettings();
-        QFile::remove(testSettingsFile() + ".bad");
-    }
+    void init() { QDir(testConfigDir()).removeRecursively(), QDir().mkpath(testConfigDir()); }
 
-    void defaultsForANewUser()
+    // What the file holds; the value then read (the others are a new user's); the other sections a
+    // save keeps; whether the save first keeps the original aside as <file>.bad, byte for byte.
+    void loadThenSave_data()
     {
-        QCOMPARE(loaded(), NewUser);
-        QVERIFY(!QFile::exists(testSettingsFile())); // reading creates nothing
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("read");
+        QTest::addColumn<QStringList>("survivors");
+        QTest::addColumn<bool>("keptAside");
+        QByteArray noise;
+        for (int i = 0; i < 4096; ++i)
+            noise += char(i * 7919 % 251);
+        QTest::newRow("new user: nothing read, nothing made") << QByteArray() << "NoMt=0" << QStringList() << false;
+        QTest::newRow("NoMt 5 is true, saved as 1") << QByteArray("[O]\nk=1\n[Mochica]\nNoMt=5") << "NoMt=1" << QStringList{"O/k"} << false;
+        QTest::newRow("0 over a default 1") << QByteArray("[Mochica]\nWindow_Calc_SaveWindowPos=0") << "Window_Calc_SaveWindowPos=0" << QStringList() << false;
+        QTest::newRow("negative, blanks around") << QByteArray("[Mochica]\nWindow_Calc_Window_Left= -300 ") << "Window_Calc_Window_Left=-300" << QStringList() << false;
+        QTest::newRow("text: default") << QByteArray("[Mochica]\nWindow_Log_Window_Height=abc") << "Window_Log_Window_Height=300" << QStringList() << false;
+        QTest::newRow("beyond int32: default") << QByteArray("[Mochica]\nWindow_Log_Window_Width=2147483648") << "Window_Log_Window_Width=200" << QStringList() << false;
+        QTest::newRow("random bytes") << noise << "NoMt=0" << QStringList() << true;
+        QTest::newRow("NUL bytes") << QByteArray(65536, '\0') << "NoMt=0" << QStringList() << true;
+        QTest::newRow("UTF-16") << QByteArray(QStringEncoder(QStringEncoder::Utf16)(u"[Mochica]\nNoMt=1\n")) << "NoMt=0" << QStringList() << true;
+        QTest::newRow("invalid UTF-8") << QByteArray("[Mochica]\nNoMt=1\xff\n") << "NoMt=0" << QStringList() << true;
+        QTest::newRow("a 1 MB line without =") << "[O]\nk=1\n" + QByteArray(1 << 20, 'x') << "NoMt=0" << QStringList{"O/k"} << true;
+        QTest::newRow("a broken section line") << QByteArray("[O]\nk=1\n[Mochica\n") << "NoMt=0" << QStringList{"O/k"} << true;
     }
-
-    void savedValuesComeBackAsWritten()
+    void loadThenSave()
     {
-        TSetting s = unusualSetting();
-        s.DelReg = true;
-        QVERIFY(SaveSetting(s));
-        QCOMPARE(loaded(), describe(s));
-        QSettings file = storedFile();
-        QCOMPARE(file.allKeys().size(), 12); // DelReg is never stored
-        QCOMPARE(file.value("Mochica/NoMt").toString(), QString("1"));
-        QCOMPARE(file.value("Mochica/Window_Calc_SaveWindowPos").toString(), QString("0"));
-        QCOMPARE(file.value("Mochica/Window_Log_Window_Left").toString(), QString("-2147483648"));
-    }
-
-    void valuesRead_data()
-    {
-        QTest::addColumn<QByteArray>("line");
-        QTest::addColumn<QString>("expected");
-
-        QTest::newRow("NoMt 5 is true") << QByteArray("NoMt=5") << "NoMt=1";
-        QTest::newRow("NoMt -1 is true") << QByteArray("NoMt=-1") << "NoMt=1";
-        QTest::newRow("0 overrides a default 1") << QByteArray("Window_Calc_SaveWindowPos=0") << "Window_Calc_SaveWindowPos=0";
-        QTest::newRow("negative position kept") << QByteArray("Window_Calc_Window_Left=-300") << "Window_Calc_Window_Left=-300";
-        QTest::newRow("off-screen position kept") << QByteArray("Window_Log_Window_Top=99999") << "Window_Log_Window_Top=99999";
-        QTest::newRow("blanks around a number") << QByteArray("Window_Log_Window_Width= 640 ") << "Window_Log_Window_Width=640";
-        // anything that is not a 32-bit whole number gives the default
-        QTest::newRow("text") << QByteArray("Window_Log_Window_Height=abc") << "Window_Log_Window_Height=300";
-        QTest::newRow("empty") << QByteArray("Window_Log_Window_Width=") << "Window_Log_Window_Width=200";
-        QTest::newRow("beyond 32 bits") << QByteArray("Window_Log_Window_Height=4294967296") << "Window_Log_Window_Height=300";
-        QTest::newRow("just beyond int32") << QByteArray("Window_Calc_Window_Left=2147483648") << "Window_Calc_Window_Left=0";
-        QTest::newRow("fraction") << QByteArray("Window_Log_Window_Width=12.5") << "Window_Log_Window_Width=200";
-        QTest::newRow("hex") << QByteArray("Window_Log_Window_Width=0x20") << "Window_Log_Window_Width=200";
-        QTest::newRow("list") << QByteArray("Window_Log_OpenWindowAtBoot=0, 0") << "Window_Log_OpenWindowAtBoot=1";
-        QTest::newRow("variant blob") << QByteArray("Window_Log_Window_Height=@Rect(1 2 3 4)") << "Window_Log_Window_Height=300";
-        QTest::newRow("DelReg is not read") << QByteArray("DelReg=1") << "";
-    }
-    void valuesRead()
-    {
-        QFETCH(QByteArray, line);
-        QFETCH(QString, expected);
-        writeStoreFile("[Mochica]\n" + line + "\n");
-        TSetting s;
+        QFETCH(QByteArray, content);
+        QFETCH(QString, read);
+        QFETCH(QStringList, survivors);
+        QFETCH(bool, keptAside);
+        const QString file = testSettingsFile(), bad = file + ".bad";
+        QVERIFY(content.isNull() || put(file, content));
+        TSetting s{true, true}; // NoMt and ButtonFlat set: a value not read would show
         LoadSetting(s);
-        QCOMPARE(s.DelReg, false);
-        QString want = NewUser;
-        if (!expected.isEmpty()) {
-            const QString name = expected.section('=', 0, 0);
-            want.replace(QRegularExpression(QStringLiteral("\\b%1=-?\\d+").arg(name)), expected);
-        }
-        QCOMPARE(describe(s), want);
-    }
-
-    void unparsableFileGivesDefaultsAndIsKeptAside()
-    {
-        const QByteArray junk("\x00\x01\x02\xff\xfe not an ini file\n[[[\n=\n\xff\xd8", 33);
-        writeStoreFile(junk);
-        QCOMPARE(loaded(), NewUser);
-        SaveSetting(unusualSetting());
-        QCOMPARE(loaded(), describe(unusualSetting()));
-        QFile kept(testSettingsFile() + ".bad");
-        QVERIFY(kept.open(QIODevice::ReadOnly));
-        QCOMPARE(kept.readAll(), junk);
-    }
-
-    void eraseRemovesOnlyTheSection()
-    {
-        writeStoreFile("[Other]\nkeep=me\n");
-        QVERIFY(SaveSetting(unusualSetting()));
+        QCOMPARE(describe(&s), QString(NewUser).replace(QRegularExpression("\\b" + read.section('=', 0, 0) + "=-?\\d+"), read));
+        QCOMPARE(QFile::exists(file), !content.isNull()); // reading makes nothing
+        s.DelReg = true;
+        QVERIFY(put(bad, "an older copy") && SaveSetting(s));
+        QCOMPARE(describe(nullptr), describe(&s)); // all twelve, booleans as 0 or 1
+        QCOMPARE(keys().size(), 12 + survivors.size()); // nothing of the junk, and no DelReg
+        QCOMPARE(bytesOf(bad), keptAside ? content : "an older copy");
         QVERIFY(EraseSetting());
-        QCOMPARE(loaded(), NewUser); // the next start sees every default
-        QCOMPARE(storedFile().allKeys(), QStringList{"Other/keep"});
-        QVERIFY(EraseSetting()); // erasing nothing is fine too
-        QVERIFY(!QFile::exists(testSettingsFile() + ".bad"));
+        QCOMPARE(keys(), survivors); // erasing leaves the other sections alone
     }
 
-    void unwritableStoreKeepsTheProgramRunning()
+    // QSaveFile's "<file>.XXXXXX": one left by a cut-off save goes at the next load, one being written stays.
+    void leftoverOfACutOffSaveGoes()
     {
-        QVERIFY(QDir().mkpath(testSettingsFile())); // a folder where the file should be
-        QCOMPARE(loaded(), NewUser);
-        QVERIFY(!SaveSetting(unusualSetting()));
-        QVERIFY(!EraseSetting());
-        QVERIFY(QDir().rmdir(testSettingsFile()));
-        QVERIFY(SaveSetting(unusualSetting())); // and works again once the way is clear
-    }
-
-    void saveReplacesTheFileWhole()
-    {
-        // A new file renamed over the old one: a crash in the middle of a save
-        // leaves the old file or the new one, never half of one.
-        QVERIFY(SaveSetting(TSetting()));
-        struct stat before {}, after {};
-        QCOMPARE(::stat(QFile::encodeName(testSettingsFile()).constData(), &before), 0);
-        QVERIFY(SaveSetting(unusualSetting()));
-        QCOMPARE(::stat(QFile::encodeName(testSettingsFile()).constData(), &after), 0);
-        QVERIFY(before.st_ino != after.st_ino);
-        QCOMPARE(QDir(testConfigDir()).entryList(QDir::Files), QStringList{"HinokiWorks.conf"});
+        const QString old = testSettingsFile() + ".AbCdEf", fresh = testSettingsFile() + ".GhIjKl";
+        const utimbuf hourAgo{time(nullptr) - 3600, time(nullptr) - 3600};
+        QVERIFY(put(old, "[O]\n") && put(fresh, "[O]\n") && ::utime(QFile::encodeName(old).constData(), &hourAgo) == 0);
+        LoadSetting(Setting);
+        QVERIFY(!QFile::exists(old) && QFile::exists(fresh));
     }
 };
 

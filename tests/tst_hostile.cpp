@@ -1,0 +1,153 @@
+#include "sandbox.h"
+
+#include <QLocalServer>
+
+#include <csignal>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
+static bool put(const QString &name, const QByteArray &b) { QFile f(name); return f.open(QIODevice::WriteOnly) && f.write(b) == b.size(); }
+static mode_t typeOf(const QString &path) { struct stat st {}; return ::lstat(QFile::encodeName(path), &st) ? 0 : st.st_mode & S_IFMT; }
+// Leaves at path what a broken or hostile machine might: a "folder" ("open folder": mode 0777), a
+// "fifo", a "device", a "socket", a "link to X", a file with the given text; "foreign ..." is another user's.
+static void make(const QString &path, const QString &what)
+{
+    const QByteArray p = QFile::encodeName(path);
+    if (what.endsWith("folder"))
+        QVERIFY(::mkdir(p.constData(), 0700) == 0 && ::chmod(p.constData(), what == "open folder" ? 0777 : 0700) == 0);
+    else if (what == "fifo")
+        QCOMPARE(::mkfifo(p.constData(), 0600), 0);
+    else if (what == "device") { // a null device of the sandbox's own
+        if (::mknod(p.constData(), S_IFCHR | 0666, makedev(1, 3)) != 0)
+            QSKIP("only root can make a device");
+    } else if (what == "socket")
+        QVERIFY((new QLocalServer(QCoreApplication::instance()))->listen(path)); // served for the rest of the test
+    else if (what.startsWith("link to "))
+        QVERIFY(QFile::link(what.mid(8), path));
+    else
+        QVERIFY(put(path, what.toUtf8()) && ::chmod(p.constData(), 0666) == 0);
+    if (what.startsWith("foreign ") && ::chown(p.constData(), 65534, 65534) != 0)
+        QSKIP("only root can give a file to another user");
+}
+
+class TestHostile : public QObject
+{
+    Q_OBJECT
+private slots:
+    // Whatever lies at the settings file or its lock, start and exit take under 2 s each and leave it
+    // as it was; the settings are saved when a regular file can take them, and otherwise reported.
+    void storeInTheWay_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("what");
+        QTest::addColumn<bool>("saved");
+        QTest::newRow("store is a folder") << "HinokiWorks.conf" << "folder" << false;
+        QTest::newRow("store is a FIFO") << "HinokiWorks.conf" << "fifo" << false;
+        QTest::newRow("store is a socket") << "HinokiWorks.conf" << "socket" << false;
+        QTest::newRow("store is a device") << "HinokiWorks.conf" << "device" << false;
+        QTest::newRow("store links to nowhere") << "HinokiWorks.conf" << "link to gone.conf" << true;
+        QTest::newRow("lock is a folder") << "HinokiWorks.conf.lock" << "folder" << true;
+        QTest::newRow("lock is a FIFO") << "HinokiWorks.conf.lock" << "fifo" << true;
+        QTest::newRow("lock of a program long gone") << "HinokiWorks.conf.lock" << "99999\nother\nhost\n" << true;
+    }
+    void storeInTheWay()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, what);
+        QFETCH(bool, saved);
+        Sandbox box;
+        box.channels = QProcess::SeparateChannels;
+        QVERIFY(put(box.storeFile(), "[Mochica]\nNoMt=5\n"));
+        path = box.path("config/" + path);
+        QFile::remove(path);
+        make(path, what);
+        const mode_t kind = typeOf(path);
+        QElapsedTimer clock;
+        clock.start();
+        QProcess *p = box.start();
+        QVERIFY(box.waitUntilRunning());
+        const qint64 started = clock.restart();
+        ::kill(pid_t(p->processId()), SIGTERM);
+        QVERIFY(p->waitForFinished(10000));
+        QVERIFY(started < 2000 && clock.elapsed() < 2000);
+        QCOMPARE(p->exitCode(), 0);
+        QCOMPARE(typeOf(path), kind);
+        QVERIFY(QDir(box.path("tmp")).isEmpty()); // no private copy left behind
+        QCOMPARE(p->readAllStandardError().contains("settings could not be written"), !saved);
+        if (saved) // the one value the program writes whatever it read
+            QCOMPARE(QSettings(box.storeFile(), QSettings::IniFormat).value("Mochica/Window_Log_Window_Height"), "300");
+    }
+
+    // Whatever lies at the lock or in the fallback folder, a second start exits with 1 and leaves the
+    // first running, its socket in place; nothing is made outside folders of our own.
+    void instanceLockInTheWay_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("what");
+        QTest::addColumn<QString>("runDir"); // where lock and socket end up
+        const QString fallback = QString("tmp/mochiten-%1").arg(::getuid());
+        QTest::newRow("lock is a folder") << "run/Mochica.lock" << "folder" << "run";
+        QTest::newRow("lock is a FIFO") << "run/Mochica.lock" << "fifo" << "run";
+        QTest::newRow("lock links elsewhere") << "run/Mochica.lock" << "link to ../victim" << "run";
+        QTest::newRow("lock of another user") << "run/Mochica.lock" << "foreign file" << "run";
+        QTest::newRow("fallback of our own") << fallback << "folder" << fallback;
+        QTest::newRow("fallback open to all") << fallback << "open folder" << "cache/mochiten";
+        QTest::newRow("fallback of another user") << fallback << "foreign folder" << "cache/mochiten";
+        QTest::newRow("fallback links elsewhere") << fallback << "link to ../victim" << "cache/mochiten";
+    }
+    void instanceLockInTheWay()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, what);
+        QFETCH(QString, runDir);
+        Sandbox box;
+        if (runDir != "run")
+            box.env.remove("XDG_RUNTIME_DIR");
+        make(box.path(path), what);
+        QProcess *first = box.start();
+        QVERIFY(box.waitUntilRunning(runDir));
+        QProcess *second = box.start();
+        QVERIFY(second->waitForFinished(10000));
+        QCOMPARE(second->exitCode(), 1);
+        QVERIFY(Sandbox::stillRunningAfter(first, 200));
+        QVERIFY(QFile::exists(box.path(runDir + "/Mochica.sock")));
+        QVERIFY(!QFile::exists(box.path("victim")));
+    }
+
+    // One SIGTERM while starting ends the program with nothing written; a flood of them once it runs
+    // ends it the orderly way, at once.
+    void terminated_data()
+    {
+        QTest::addColumn<bool>("whileStarting");
+        QTest::addColumn<int>("storedNoMt");
+        QTest::newRow("SIGTERM while starting: nothing written") << true << 5;
+        QTest::newRow("SIGTERM every 0.5 ms: one orderly exit") << false << 1;
+    }
+    void terminated()
+    {
+        QFETCH(bool, whileStarting);
+        Sandbox box;
+        QVERIFY(put(box.storeFile(), "[Mochica]\nNoMt=5\n"));
+        QElapsedTimer clock;
+        clock.start();
+        QProcess *p = box.start();
+        if (!whileStarting)
+            QVERIFY(box.waitUntilRunning());
+        while (whileStarting && !QFile::exists(box.path("run/Mochica.lock")) && clock.elapsed() < 10000)
+            QThread::usleep(200); // the lock comes first of all; the windows are still to come
+        clock.restart();
+        do {
+            ::kill(pid_t(p->processId()), SIGTERM);
+            QThread::usleep(500);
+        } while (!whileStarting && !p->waitForFinished(0) && clock.elapsed() < 3000);
+        QVERIFY(p->state() == QProcess::NotRunning || p->waitForFinished(10000));
+        QVERIFY(clock.elapsed() < 2000);
+        QCOMPARE(p->exitStatus(), QProcess::NormalExit);
+        QCOMPARE(p->exitCode(), 0);
+        QTEST(QSettings(box.storeFile(), QSettings::IniFormat).value("Mochica/NoMt").toInt(), "storedNoMt");
+    }
+};
+
+QTEST_GUILESS_MAIN(TestHostile)
+#include "tst_hostile.moc"
