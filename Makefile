@@ -13,16 +13,21 @@ SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
 all: build
 
+# Installs those of the packages in $(1) that are missing (apt-get, with sudo when not root).
+define install-missing
+@missing=""; \
+for p in $(1); do \
+  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q 'install ok installed' || missing="$$missing $$p"; \
+done; \
+if [ -n "$$missing" ]; then \
+  echo "Installing:$$missing"; \
+  $(SUDO) apt-get update -qq && \
+  DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq --no-install-recommends $$missing; \
+fi
+endef
+
 deps:
-	@missing=""; \
-	for p in $(PACKAGES); do \
-	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q 'install ok installed' || missing="$$missing $$p"; \
-	done; \
-	if [ -n "$$missing" ]; then \
-	  echo "Installing:$$missing"; \
-	  $(SUDO) apt-get update -qq && \
-	  DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq --no-install-recommends $$missing; \
-	fi
+	$(call install-missing,$(PACKAGES))
 
 $(BUILD_DIR)/Makefile:
 	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo
@@ -58,18 +63,6 @@ clean:
 # ---- Windows: the Qt-free Win32 unit (platform/win32) and its console check,
 # cross-built with MinGW-w64 and run under Wine where Wine is installed.
 
-# Installs those of the packages in $(1) that are missing, the way `deps` does.
-define install-missing
-@missing=""; \
-for p in $(1); do \
-  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q 'install ok installed' || missing="$$missing $$p"; \
-done; \
-if [ -n "$$missing" ]; then \
-  echo "Installing:$$missing"; \
-  $(SUDO) apt-get update -qq && \
-  DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq --no-install-recommends $$missing; \
-fi
-endef
 
 WIN_DIR      := build-windows
 WIN_PACKAGES := cmake g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64

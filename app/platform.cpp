@@ -10,10 +10,7 @@
 #include <QWidget>
 
 #ifdef Q_OS_WIN
-#  include <windows.h>
-#  include <QCoreApplication>
-#  include <QDir>
-#  include <vector>
+#  include "win32.h"
 #else
 #  include <unistd.h>
 #endif
@@ -53,14 +50,10 @@ void installJapaneseFontSubstitutes()
 std::optional<OsVersionRecord> osVersionRecord()
 {
 #ifdef Q_OS_WIN
-    OSVERSIONINFOA info{};
-    info.dwOSVersionInfoSize = sizeof(info);
-#  ifdef _MSC_VER
-#    pragma warning(suppress : 4996) // deprecated, but it is the record the version table reads
-#  endif
-    if (!GetVersionExA(&info))
+    OsVersion v;
+    if (!win32OsVersion(v))
         return std::nullopt;
-    return OsVersionRecord{info.dwPlatformId, info.dwMinorVersion, info.dwBuildNumber};
+    return OsVersionRecord{v.platformId, v.minorVersion, v.buildNumber};
 #else
     return std::nullopt;
 #endif
@@ -77,11 +70,7 @@ QString osPrettyName()
 quint64 totalPhysicalMemory()
 {
 #ifdef Q_OS_WIN
-    MEMORYSTATUSEX status{};
-    status.dwLength = sizeof(status);
-    if (!GlobalMemoryStatusEx(&status))
-        return 0;
-    return status.ullTotalPhys;
+    return win32TotalPhysicalMemory();
 #else
     const long pages = sysconf(_SC_PHYS_PAGES);
     const long pageSize = sysconf(_SC_PAGE_SIZE);
@@ -94,21 +83,7 @@ quint64 totalPhysicalMemory()
 QString programFileVersion()
 {
 #ifdef Q_OS_WIN
-    const std::wstring path = QDir::toNativeSeparators(QCoreApplication::applicationFilePath()).toStdWString();
-    DWORD unused = 0;
-    const DWORD size = GetFileVersionInfoSizeW(path.c_str(), &unused);
-    if (size == 0)
-        return QString();
-    std::vector<char> buffer(size);
-    if (!GetFileVersionInfoW(path.c_str(), 0, size, buffer.data()))
-        return QString();
-    void *value = nullptr;
-    UINT length = 0;
-    if (!VerQueryValueW(buffer.data(), L"\\StringFileInfo\\041103A4\\FileVersion", &value, &length)
-        || value == nullptr || length == 0)
-        return QString();
-    // The value is NUL-terminated inside the buffer; its reported length may count the NUL.
-    return QString::fromWCharArray(static_cast<const wchar_t *>(value));
+    return QString::fromStdWString(win32ProgramFileVersion());
 #else
     return QStringLiteral(MOCHITEN_VERSION_STRING);
 #endif
@@ -140,10 +115,7 @@ LinkHandler setLinkHandler(LinkHandler handler)
 bool isTitleBarDoubleClick(const QByteArray &eventType, void *message)
 {
 #ifdef Q_OS_WIN
-    if (eventType != "windows_generic_MSG" || !message)
-        return false;
-    const MSG *msg = static_cast<const MSG *>(message);
-    return msg->message == WM_NCLBUTTONDBLCLK && msg->wParam == HTCAPTION;
+    return eventType == "windows_generic_MSG" && win32IsTitleBarDoubleClick(message);
 #else
     Q_UNUSED(eventType);
     Q_UNUSED(message);
