@@ -7,8 +7,6 @@
 
 #include <climits>
 
-static int s_notices = 0;
-
 // Clicks the buttons: digits, ".+-*/=", and A for all clear. The keys are left to the desktop tests.
 static void click(Tform_Calc &calc, const QString &keys)
 {
@@ -22,7 +20,7 @@ class TestFormCalc : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { Tform_Calc::divisionByZeroNotice = [](QWidget *) { ++s_notices; }; }
+    void initTestCase() { Tform_Calc::divisionByZeroNotice = [](QWidget *c) { c->setProperty("notices", c->property("notices").toInt() + 1); }; }
 
     void sequences_data()
     {
@@ -36,14 +34,13 @@ private slots:
     void sequences()
     {
         QFETCH(QString, keys);
-        s_notices = 0;
         Tform_Calc calc;
         click(calc, keys);
         QTEST(calc.windowTitle(), "title");
-        QTEST(s_notices, "notices");
+        QTEST(calc.property("notices").toInt(), "notices");
     }
 
-    // Hidden at start, shown later as from the tray, closed from its context menu and shown again.
+    // Hidden at start, shown as from the tray, closed from its context menu and shown again.
     void placement_data()
     {
         QTest::addColumn<QPoint>("saved");

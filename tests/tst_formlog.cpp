@@ -5,11 +5,9 @@
 #include <QToolBar>
 #include <QtTest>
 
-// The stored geometry: left, top, client width and height.
 static QRect stored()
 {
-    return {Setting.Window_Log_Window_Left, Setting.Window_Log_Window_Top, Setting.Window_Log_Window_Width,
-            Setting.Window_Log_Window_Height};
+    return {Setting.Window_Log_Window_Left, Setting.Window_Log_Window_Top, Setting.Window_Log_Window_Width, Setting.Window_Log_Window_Height};
 }
 static void store(QRect r)
 {
@@ -22,42 +20,38 @@ class TestFormLog : public QObject
     Q_OBJECT
 
 private slots:
-    // Only a stored 0 opens the window, at start: no menu leads to it. Exit stores it: tst_formmain.
-    void openedAtStart_data()
+    // As at start from the store, then as at exit, when the hide handler stores the geometry: what was
+    // loaded while the window still has it, else what the window has. Only a stored 0 opens the window.
+    void startAndExit_data()
     {
-        QTest::addColumn<bool>("savePos");
-        QTest::newRow("saving on: where it was; flat") << true;
-        QTest::newRow("saving off: centred, its size kept; not flat") << false;
+        QTest::addColumn<bool>("opens");
+        QTest::addColumn<QRect>("loaded");
+        QTest::addColumn<QRect>("placed"); // none: not saving, so centred
+        QTest::newRow("opens where it was; flat") << true << QRect(40, 50, 210, 310) << QRect(40, 50, 210, 310);
+        QTest::newRow("opens centred, its size kept; not flat") << true << QRect(40, 50, 210, 310) << QRect();
+        QTest::newRow("hidden; off screen, too wide, negative height") << false << QRect(-120, 9000, 9000, -40) << QRect(-120, 9000, 8192, 1);
+        QTest::newRow("hidden; beyond the limits, no width, too high") << false << QRect(INT_MIN + 9, 40000, 0, 2000000000) << QRect(-32767, 32767, 1, 8192);
     }
-    void openedAtStart()
+    void startAndExit()
     {
-        QFETCH(bool, savePos);
-        Setting.Window_Log_SaveWindowPos = savePos;
-        Setting.Window_Log_OpenWindowAtBoot = false;
-        Setting.ButtonFlat = savePos;
-        store({40, 50, 210, 310});
+        QFETCH(bool, opens);
+        QFETCH(QRect, loaded);
+        QFETCH(QRect, placed);
+        Setting.Window_Log_SaveWindowPos = Setting.ButtonFlat = !placed.isNull();
+        Setting.Window_Log_OpenWindowAtBoot = !opens;
+        store(loaded);
         Tform_Log log;
-        const QPoint centred = log.screen()->availableGeometry().center() - log.rect().center();
-        QCOMPARE(QRect(log.pos(), log.size()), QRect(savePos ? QPoint(40, 50) : centred, QSize(210, 310)));
+        QCOMPARE(log.isVisible(), opens);
+        const QRect centred(log.screen()->availableGeometry().center() - log.rect().center(), loaded.size());
+        QCOMPARE(QRect(log.pos(), log.size()), placed.isNull() ? centred : placed);
         const QToolBar *bar = log.findChild<QToolBar *>();
         for (QAction *action : bar->actions()) // every button, not only the first
-            QCOMPARE(bar->widgetForAction(action)->property("autoRaise").toBool(), savePos);
-    }
-
-    // Never shown (a stored 1), it is placed within what X11 takes, but stores back at exit what it loaded.
-    void exitOnNeverShownWindow_data()
-    {
-        QTest::addColumn<QRect>("loaded");
-        QTest::newRow("off screen; too wide, negative height") << QRect(-120, 9000, 9000, -40);
-        QTest::newRow("beyond the limits; no width, too high") << QRect(INT_MIN + 9, 40000, 0, INT_MAX);
-    }
-    void exitOnNeverShownWindow()
-    {
-        QFETCH(QRect, loaded);
-        Setting.Window_Log_OpenWindowAtBoot = true;
-        store(loaded);
-        Tform_Log().FormHide();
-        QCOMPARE(stored(), loaded);
+            QCOMPARE(bar->widgetForAction(action)->property("autoRaise").toBool(), Setting.ButtonFlat);
+        log.FormHide();
+        QCOMPARE(stored(), placed.isNull() ? centred : loaded);
+        log.resize(250, 260);
+        log.FormHide();
+        QCOMPARE(stored().size(), QSize(250, 260));
     }
 };
 

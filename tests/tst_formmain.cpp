@@ -14,8 +14,7 @@ class TestFormMain : public QObject
     Q_OBJECT
 
 private slots:
-    // A desktop without a tray; one with a tray is left to the desktop tests.
-    void initTestCase() { Tform_Main::systemTrayAvailable = [] { return false; }; }
+    void initTestCase() { Tform_Main::systemTrayAvailable = [] { return false; }; } // a tray: the desktop tests
     void init()
     {
         removeTestSettings();
@@ -72,8 +71,9 @@ private slots:
         form_Calc->move(150, 90);
         form_Log->move(123, 77); // never shown: only the exit sequence stores this
         QCOMPARE(runUntilExit([noMt] { noMt ? form_Main->sessionEnding() : form_Main->act_Exit->trigger(); }), 0);
-        Setting.NoMt = !noMt;
-        form_Main->sessionEnding(); // the exit has run: nothing more is written
+        Setting.NoMt = !noMt; // the exit has run: nothing more is written, whoever asks
+        form_Main->sessionEnding();
+        form_Main->commitSessionData();
         QCOMPARE(storedValue("Mochica/NoMt"), delReg ? -1 : int(noMt));
         QCOMPARE(storedValue("Mochica/Window_Calc_Window_Left"), delReg ? -1 : 150);
         QCOMPARE(storedValue("Mochica/Window_Log_Window_Top"), delReg ? -1 : 77);

@@ -247,7 +247,6 @@ def settings_without_residency():
     """OK with 「Mochiten」を常駐しない ticked, 20 times from the tray menu, keeps the calculator on screen
     (the calculator's menu unticks it in between); then Escape ends the program with the settings saved."""
     app = App({'Window_Calc_Window_Left': 300, 'Window_Calc_Window_Top': 200})
-    wait('calculator at start', app.state, SHOWN)
     calc_menu = lambda: click_in(wait('calculator', app.window), 68, 100, 3)  # right click on a key
     for n in range(1, 21):
         app.settings(app.click_tray, f'round {n}, 常駐しない ticked', None, SHOWN)
@@ -304,7 +303,8 @@ def main():
             except Exception as e:  # the trace shows which step of the case failed
                 print(f'FAIL {case.__name__}: {case.__doc__}\n  {e}\n{traceback.format_exc()}', flush=True)
                 for app in STARTED:  # what the program said, if anything
-                    print(''.join('  | ' + l for l in Path(app.dir, 'log').read_text(errors='replace').splitlines(True)[-20:]), end='')
+                    log = Path(app.dir, 'log').read_text(errors='replace').splitlines(True)
+                    print(''.join('  | ' + l for l in log[-20:]), end='')
             finally:
                 while STARTED:
                     stop(STARTED.pop().p)
