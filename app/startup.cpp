@@ -15,8 +15,6 @@
 #include <initializer_list>
 #include <memory>
 
-bool DebugMode = false;
-
 QString commandLineText(const QStringList &arguments)
 {
     return arguments.mid(1).join(QLatin1Char(' '));

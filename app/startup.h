@@ -1,11 +1,9 @@
 #pragma once
 
+#include "debugmode.h"
+
 #include <QString>
 #include <QStringList>
-
-// True when the program was started with the "/debug" switch: no single-instance
-// lock, and the normally hidden main window is shown.
-extern bool DebugMode;
 
 // The argument text after the program's path, as Windows hands it to WinMain.
 // Elsewhere the arguments are joined by single blanks.

@@ -3,6 +3,7 @@
 
 #include "Formmain.h"
 #include "Formsetup.h"
+#include "formsupport.h"
 #include "keyboard.h"
 #include "numberformat.h"
 #include "platform.h"
@@ -11,8 +12,6 @@
 #include <QContextMenuEvent>
 #include <QMenu>
 #include <QMessageBox>
-#include <QScreen>
-#include <algorithm>
 #include <iterator>
 
 Tform_Calc *form_Calc = nullptr;
@@ -21,8 +20,6 @@ std::function<void(QWidget *)> Tform_Calc::divisionByZeroNotice = &Tform_Calc::s
 
 namespace {
 
-const char *const FontFamily = "ＭＳ Ｐゴシック";
-constexpr int FontPixels = 12;
 constexpr int ClientWidth = 137;
 constexpr int ClientHeight = 169;
 
@@ -55,36 +52,17 @@ const CalcButton CalcButtons[] = {
     {&Ui::Tform_Calc::spbtn_Equal, &Tform_Calc::spbtn_EqualClick, 24},
 };
 
-// X11 window coordinates are 16-bit signed; a stored position beyond them would
-// wrap or be refused by the server. Keep room for the frame and the window.
-constexpr int CoordinateLimit = 32000;
-
-int representable(qint32 coordinate)
-{
-    return std::clamp<qint32>(coordinate, -CoordinateLimit, CoordinateLimit);
-}
-
-// Only what is applied is clamped: while the window stays where a stored value
-// put it, that value is kept as it was stored.
-void keepUnlessMoved(qint32 &stored, int now)
-{
-    if (now != representable(stored))
-        stored = now;
-}
-
 } // namespace
 
 Tform_Calc::Tform_Calc(QWidget *parent)
-    : QWidget(parent), ui(new Ui::Tform_Calc), m_engine(*this)
+    : FormWindow<QWidget>(parent), ui(new Ui::Tform_Calc), m_engine(*this)
 {
     ui->setupUi(this);
     // A small title bar with the number in it, and no close box: Escape, End or
     // the context menu hide the window.
     setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
 
-    QFont windowFont(QString::fromUtf8(FontFamily));
-    windowFont.setPixelSize(FontPixels);
-    setFont(windowFont);
+    setFont(programFont());
     for (const CalcButton &b : CalcButtons) {
         QToolButton *button = ui->*b.button;
         QFont f = button->font();
@@ -145,8 +123,7 @@ void Tform_Calc::applySavedPosition()
 {
     if (!Setting.Window_Calc_SaveWindowPos)
         return;
-    const QPoint saved(representable(Setting.Window_Calc_Window_Left),
-                       representable(Setting.Window_Calc_Window_Top));
+    const QPoint saved = representablePosition(Setting.Window_Calc_Window_Left, Setting.Window_Calc_Window_Top);
     // Moving again to where the window already is would, between creating the
     // native window and mapping it, make X11 take the point for the client area.
     // But a window never moved at all is placed by the window manager, so the
@@ -156,19 +133,14 @@ void Tform_Calc::applySavedPosition()
     m_placedOnScreen = true;
 }
 
-void Tform_Calc::centreOnScreen()
-{
-    if (const QScreen *s = screen())
-        move(s->availableGeometry().center() - QPoint(width() / 2, height() / 2));
-}
-
 void Tform_Calc::storePosition()
 {
     // A window that has never been placed has no position of its own yet: keep
     // the stored one rather than overwrite it with the toolkit's default.
     if (m_placedOnScreen) {
-        keepUnlessMoved(Setting.Window_Calc_Window_Left, pos().x());
-        keepUnlessMoved(Setting.Window_Calc_Window_Top, pos().y());
+        const QPoint applied = representablePosition(Setting.Window_Calc_Window_Left, Setting.Window_Calc_Window_Top);
+        keepUnlessChanged(Setting.Window_Calc_Window_Left, pos().x(), applied.x());
+        keepUnlessChanged(Setting.Window_Calc_Window_Top, pos().y(), applied.y());
     }
 }
 
@@ -188,27 +160,22 @@ void Tform_Calc::setVisible(bool visible)
     if (visible && !testAttribute(Qt::WA_WState_Created)) {
         if (m_centreAtFirstShow) {
             m_centreAtFirstShow = false;
-            centreOnScreen();
+            centreOnScreen(this);
         }
         applySavedPosition();
     }
     QWidget::setVisible(visible);
 }
 
-void Tform_Calc::showEvent(QShowEvent *event)
+void Tform_Calc::formShown()
 {
-    QWidget::showEvent(event);
-    if (event->spontaneous())
-        return; // restored from minimised or back from another desktop: not a show
     m_placedOnScreen = true;
     FormShow();
 }
 
-void Tform_Calc::hideEvent(QHideEvent *event)
+void Tform_Calc::formHidden()
 {
-    QWidget::hideEvent(event);
-    if (!event->spontaneous())
-        FormHide();
+    FormHide();
 }
 
 void Tform_Calc::contextMenuEvent(QContextMenuEvent *event)

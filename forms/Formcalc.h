@@ -1,5 +1,7 @@
 #pragma once
 
+#include "formsupport.h"
+
 #include "calcengine.h"
 #include "keymap.h"
 
@@ -12,7 +14,7 @@ namespace Ui { class Tform_Calc; }
 
 // The calculator: seventeen buttons, the keyboard, and the number shown as the
 // window's own title. Closing it only hides it.
-class Tform_Calc : public QWidget, public CalcDisplay
+class Tform_Calc : public FormWindow<QWidget>, public CalcDisplay
 {
     Q_OBJECT
 
@@ -70,10 +72,10 @@ public slots:
     void setVisible(bool visible) override;
 
 protected:
+    void formShown() override;
+    void formHidden() override;
     void FormKeyDown(QKeyEvent *event);
     void keyPressEvent(QKeyEvent *event) override;
-    void showEvent(QShowEvent *event) override;
-    void hideEvent(QHideEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
     bool nativeEvent(const QByteArray &eventType, void *message, qintptr *result) override;
 
@@ -81,7 +83,6 @@ private:
     void FormCreate();
     void createPopupMenu();
     void applySavedPosition();
-    void centreOnScreen();
     void digitClick(int digit);
     void runKeyAction(CalcKeyAction action);
 

@@ -1,12 +1,10 @@
 #include "Formlog.h"
 #include "ui_Formlog.h"
 
+#include "formsupport.h"
+#include "platform.h"
 #include "setting.h"
 
-#include <QGuiApplication>
-#include <QHideEvent>
-#include <QScreen>
-#include <QShowEvent>
 #include <QToolButton>
 
 Tform_Log *form_Log = nullptr;
@@ -15,50 +13,19 @@ namespace {
 
 constexpr int WindowPixelSize = 12;
 constexpr int MemoPixelSize = 15;
-const char Gothic[] = "ＭＳ Ｐゴシック";
-
-// Stored values are applied as they are, except what the window system cannot
-// take: X11 keeps coordinates in 16 bits, and a window needs at least one pixel
-// each way (a zero-sized one is never mapped). Sizes stop at 8192: a window
-// drawn at the X11 limit of 32767 would take gigabytes of memory to paint.
-constexpr int CoordinateLimit = 32767;
-constexpr int SizeLimit = 8192;
-
-QPoint representablePosition(qint32 left, qint32 top)
-{
-    return QPoint(qBound(-CoordinateLimit, left, CoordinateLimit),
-                  qBound(-CoordinateLimit, top, CoordinateLimit));
-}
-
-QSize representableSize(qint32 width, qint32 height)
-{
-    return QSize(qBound(1, width, SizeLimit), qBound(1, height, SizeLimit));
-}
-
-// Only what is applied is bounded: while the window keeps what a stored value
-// gave it, that value is kept as it was stored.
-void keepUnlessChanged(qint32 &stored, int now, int applied)
-{
-    if (now != applied)
-        stored = now;
-}
 
 } // namespace
 
 Tform_Log::Tform_Log(QWidget *parent)
-    : QWidget(parent), ui(new Ui::Tform_Log)
+    : FormWindow<QWidget>(parent), ui(new Ui::Tform_Log)
 {
     ui->setupUi(this);
     // A tool window: small caption bar, no task-bar button, resizable.
     setWindowFlags(Qt::Tool);
     setMinimumSize(1, 1);
 
-    QFont windowFont(QString::fromUtf8(Gothic));
-    windowFont.setPixelSize(WindowPixelSize);
-    setFont(windowFont);
-    QFont memoFont = windowFont;
-    memoFont.setPixelSize(MemoPixelSize);
-    ui->memo_Log->setFont(memoFont);
+    setFont(programFont(WindowPixelSize));
+    ui->memo_Log->setFont(programFont(MemoPixelSize));
 
     FormCreate();
 }
@@ -115,30 +82,12 @@ void Tform_Log::setToolBarFlat(bool flat)
     }
 }
 
-void Tform_Log::centreOnScreen()
+void Tform_Log::formShown()
 {
-    const QScreen *screen = QGuiApplication::primaryScreen();
-    if (!screen)
-        return;
-    move(screen->availableGeometry().center() - rect().center());
-}
-
-void Tform_Log::showEvent(QShowEvent *event)
-{
-    QWidget::showEvent(event);
-    if (event->spontaneous())
-        return;
     FormShow();
-    // Centred with the size just restored.
+    // Centred with the size just restored. A minimised window is still the
+    // user's; only a real hide records it (FormHide).
     if (m_centreAtFirstShow && !m_shownBefore)
-        centreOnScreen();
+        centreOnScreen(this);
     m_shownBefore = true;
-}
-
-void Tform_Log::hideEvent(QHideEvent *event)
-{
-    QWidget::hideEvent(event);
-    // A minimised window is still the user's; only a real hide records it.
-    if (!event->spontaneous())
-        FormHide();
 }

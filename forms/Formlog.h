@@ -1,12 +1,14 @@
 #pragma once
 
+#include "formsupport.h"
+
 #include <QWidget>
 
 namespace Ui { class Tform_Log; }
 
 // The calculation log: a memo under a small tool bar, in a resizable tool window
 // that remembers its place and client size. Closing it only hides it.
-class Tform_Log : public QWidget
+class Tform_Log : public FormWindow<QWidget>
 {
     Q_OBJECT
 
@@ -19,15 +21,14 @@ public:
     void FormShow();
     void FormHide();
 
+
 protected:
-    void showEvent(QShowEvent *event) override;
-    void hideEvent(QHideEvent *event) override;
+    void formShown() override;
+    void formHidden() override { FormHide(); }
 
 private:
     void FormCreate();
     void setToolBarFlat(bool flat);
-    void centreOnScreen();
-
     Ui::Tform_Log *ui;
     bool m_centreAtFirstShow = false;
     bool m_shownBefore = false;

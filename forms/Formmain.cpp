@@ -1,4 +1,5 @@
 #include "Formmain.h"
+#include "formsupport.h"
 #include "ui_Formmain.h"
 
 #include "Formcalc.h"
@@ -7,7 +8,7 @@
 #include "about.h"
 #include "helpviewer.h"
 #include "platform.h"
-#include "setting.h"
+#include "settingstore.h"
 
 #include <QAction>
 #include <QApplication>
@@ -25,9 +26,7 @@ Tform_Main::Tform_Main(QWidget *parent)
     : QWidget(parent), ui(new Ui::Tform_Main)
 {
     ui->setupUi(this);
-    QFont font(QStringLiteral("ＭＳ Ｐゴシック"));
-    font.setPixelSize(12);
-    setFont(font);
+    setFont(programFont());
     setWindowIcon(QIcon(QStringLiteral(":/icons/mochiten.png")));
 
     createActions();

@@ -1,4 +1,5 @@
 #include "Formsetup.h"
+#include "formsupport.h"
 #include "ui_Formsetup.h"
 
 #include "Formcalc.h"
@@ -6,19 +7,14 @@
 #include "Formmain.h"
 #include "setting.h"
 
-#include <QScreen>
-#include <QShowEvent>
 
 Tform_Setup *form_Setup = nullptr;
 
 Tform_Setup::Tform_Setup(QWidget *parent)
-    : QDialog(parent), ui(new Ui::Tform_Setup)
+    : FormWindow<QDialog>(parent), ui(new Ui::Tform_Setup)
 {
     ui->setupUi(this);
-    // Designer files cannot hold pixel font sizes.
-    QFont font(QStringLiteral("ＭＳ Ｐゴシック"));
-    font.setPixelSize(12);
-    setFont(font);
+    setFont(programFont());
     setWindowIcon(QIcon(QStringLiteral(":/icons/setup.png")));
     // The boxes sit where a Windows group box leaves room under its caption: draw
     // the caption across the frame's top edge, as there, so the first box stays clear.
@@ -39,15 +35,12 @@ Tform_Setup::~Tform_Setup()
     delete ui;
 }
 
-void Tform_Setup::showEvent(QShowEvent *event)
+void Tform_Setup::formShown()
 {
-    QDialog::showEvent(event);
-    if (event->spontaneous())
-        return; // back from minimised: keep what the user has ticked so far
+    // Only a real show reloads the boxes: back from minimised, the user's ticks stay.
     if (!m_centred) {
         m_centred = true;
-        if (const QScreen *s = screen())
-            move(s->availableGeometry().center() - rect().center());
+        centreOnScreen(this);
     }
     FormShow();
 }

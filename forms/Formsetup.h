@@ -1,12 +1,14 @@
 #pragma once
 
+#include "formsupport.h"
+
 #include <QDialog>
 
 namespace Ui { class Tform_Setup; }
 
 // The settings dialog, modeless. OK copies the check boxes into Setting and
 // applies what can be applied at once; nothing is stored before the program ends.
-class Tform_Setup : public QDialog
+class Tform_Setup : public FormWindow<QDialog>
 {
     Q_OBJECT
 
@@ -28,7 +30,7 @@ public slots:
     void BitBtn4Click(); // log window position back to the corner, at once
 
 protected:
-    void showEvent(QShowEvent *event) override;
+    void formShown() override;
 
 private:
     Ui::Tform_Setup *ui;

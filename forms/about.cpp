@@ -1,39 +1,16 @@
 #include "about.h"
 #include "ui_about.h"
 
-#include "startup.h"
+#include "debugmode.h"
+#include "formsupport.h"
+#include "osversion.h"
 
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
-#include <QScreen>
-#include <QShowEvent>
-#include <limits>
 
 Tform_About *form_About = nullptr;
 
 namespace {
-
-constexpr quint32 AnyValue = std::numeric_limits<quint32>::max();
-
-// The platform ids, minor versions and build numbers the box can name.
-// The first matching row wins; the major version is not looked at.
-struct WinVersionRow
-{
-    quint32 platformId;
-    quint32 minorVersion;  // AnyValue: not looked at
-    quint32 buildFrom, buildTo;
-    const char *text;
-};
-
-const WinVersionRow WinVersionTable[] = {
-    {0, AnyValue, 0, AnyValue, "Win32s on Windows 3.1"},
-    {1, 0, 0, 1000, "Win32 on Windows 95"},
-    {1, 0, 1001, AnyValue, "Win32 on Windows 95 OSR2"},
-    {1, 10, 0, AnyValue, "Win32 on Windows 98"},
-    {1, AnyValue, 0, AnyValue, "Win32 on Windows"},
-    {2, AnyValue, 0, AnyValue, "Windows NT/2000"},
-};
 
 // Pixel sizes cannot be written in a .ui file, so each label's type is set here.
 enum class Ink { WindowText, Black, Blue };
@@ -118,23 +95,8 @@ QString memoryCaption(quint64 bytes)
 
 } // namespace
 
-QString WinVersionText(quint32 platformId, quint32 minorVersion, quint32 buildNumber,
-                       const QString &previous)
-{
-    for (const WinVersionRow &row : WinVersionTable) {
-        if (row.platformId != platformId)
-            continue;
-        if (row.minorVersion != AnyValue && row.minorVersion != minorVersion)
-            continue;
-        if (buildNumber < row.buildFrom || buildNumber > row.buildTo)
-            continue;
-        return QString::fromLatin1(row.text);
-    }
-    return previous;
-}
-
 Tform_About::Tform_About(QWidget *parent)
-    : QWidget(parent), ui(new Ui::Tform_About)
+    : FormWindow<QWidget>(parent), ui(new Ui::Tform_About)
 {
     ui->setupUi(this);
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
@@ -159,8 +121,7 @@ Tform_About::~Tform_About()
 
 void Tform_About::applyLook()
 {
-    QFont windowFont(QString::fromUtf8(Gothic));
-    windowFont.setPixelSize(WindowPixelSize);
+    const QFont windowFont = programFont(WindowPixelSize);
     setFont(windowFont);
 
     for (const LabelLook &look : LabelLooks) {
@@ -197,26 +158,15 @@ void Tform_About::applyLook()
                          qMax(ui->Comments->height(), ui->Comments->heightForWidth(ui->Comments->width())));
 }
 
-void Tform_About::showEvent(QShowEvent *event)
+void Tform_About::formShown()
 {
-    QWidget::showEvent(event);
     // Only a real hidden-to-visible change gathers the figures afresh, not a
     // window-system restore.
-    if (event->spontaneous())
-        return;
     if (!m_placed) {
-        centreOnScreen();
+        centreOnScreen(this);
         m_placed = true;
     }
     FormShow();
-}
-
-void Tform_About::centreOnScreen()
-{
-    const QScreen *screen = QGuiApplication::primaryScreen();
-    if (!screen)
-        return;
-    move(screen->availableGeometry().center() - rect().center());
 }
 
 void Tform_About::FormShow()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "formsupport.h"
+
 #include "platform.h"
 
 #include <QWidget>
@@ -14,14 +16,10 @@ inline constexpr char MakerHomePage[] = "https://www.example.com/hinokiworks/";
 inline constexpr char SupportMailAddress[] = "support@example.com";
 inline constexpr char CopyrightNotice[] = "Copyright (C) 2026 HinokiWorks";
 
-// The text naming the Windows platform for three fields of its version record.
-// A platform id the table does not know keeps the previous text.
-QString WinVersionText(quint32 platformId, quint32 minorVersion, quint32 buildNumber,
-                       const QString &previous);
 
 // The version box: product, file version, platform and memory, and the links to
 // the maker. Modeless; closing it only hides it.
-class Tform_About : public QWidget
+class Tform_About : public FormWindow<QWidget>
 {
     Q_OBJECT
 
@@ -57,14 +55,12 @@ public slots:
     void lbl_EMailClick();
 
 protected:
-    void showEvent(QShowEvent *event) override;
+    void formShown() override;
     void keyPressEvent(QKeyEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void applyLook();
-    void centreOnScreen();
-
     Ui::Tform_About *ui;
     SystemInfo m_info;
     SystemQueries m_queries;

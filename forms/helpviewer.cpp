@@ -1,5 +1,6 @@
 #include "helpviewer.h"
 
+#include "formsupport.h"
 #include "platform.h"
 
 #include <QScrollBar>
@@ -14,9 +15,7 @@ HelpViewer::HelpViewer(QWidget *parent)
 {
     setWindowTitle(QStringLiteral("Mochiten ヘルプ"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/help.png")));
-    QFont font(QStringLiteral("ＭＳ Ｐゴシック"));
-    font.setPixelSize(14);
-    setFont(font);
+    setFont(programFont(14));
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "setting.h"
+
 #include <QByteArray>
 #include <QSettings>
 #include <QString>
@@ -58,3 +60,18 @@ private:
     bool m_keepAside = false; // some of it could not be read
 #endif
 };
+
+// The store is the registry key HKCU\Software\HinokiWorks on Windows, the file
+// HinokiWorks.conf in the user's configuration folder elsewhere (see SettingStore above).
+
+// Fills the stored fields; a missing, unreadable or malformed value gives its default.
+// DelReg is left alone. Also clears away what an interrupted save left behind.
+void LoadSetting(TSetting &setting);
+
+// Writes the stored fields, keeping a copy of a file that could not be read
+// ("<file>.bad") before writing over it. Returns false, with the reason on
+// stderr, when the store could not be written; the program carries on either way.
+bool SaveSetting(const TSetting &setting);
+
+// Removes the whole section, leaving anything else in the store alone.
+bool EraseSetting();

@@ -1,4 +1,4 @@
-#include "setting.h"
+#include "settingstore.h"
 #include "testenv.h"
 
 #include <QtTest>

@@ -1,7 +1,5 @@
 #include "setting.h"
 
-#include "settingstore.h"
-
 #include <QSettings>
 #include <limits>
 
@@ -43,12 +41,10 @@ static QString keyOf(const SettingValue &v)
     return QLatin1String(SettingSection) + QLatin1Char('/') + QLatin1String(v.name);
 }
 
-void LoadSetting(TSetting &setting)
+void readSetting(const QSettings &store, TSetting &setting)
 {
-    SettingStore::removeLeftoverSaveFiles();
-    SettingStore store(SettingStore::Read);
     for (const SettingValue &v : SettingValues) {
-        const qint32 n = readInteger(store.settings(), keyOf(v), v.defaultValue);
+        const qint32 n = readInteger(store, keyOf(v), v.defaultValue);
         if (v.flag)
             setting.*v.flag = (n != 0);
         else
@@ -56,17 +52,8 @@ void LoadSetting(TSetting &setting)
     }
 }
 
-bool SaveSetting(const TSetting &setting)
+void writeSetting(QSettings &store, const TSetting &setting)
 {
-    SettingStore store(SettingStore::Write);
     for (const SettingValue &v : SettingValues)
-        store.settings().setValue(keyOf(v), v.flag ? int(setting.*v.flag ? 1 : 0) : int(setting.*v.number));
-    return store.commit();
-}
-
-bool EraseSetting()
-{
-    SettingStore store(SettingStore::Write);
-    store.settings().remove(QLatin1String(SettingSection));
-    return store.commit();
+        store.setValue(keyOf(v), v.flag ? int(setting.*v.flag ? 1 : 0) : int(setting.*v.number));
 }

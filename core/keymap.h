@@ -1,9 +1,17 @@
 #pragma once
 
-#include "keyboard.h"
-
 #include <Qt>
+#include <QtGlobal>
 #include <optional>
+
+// The symbols that the current keyboard layout prints on a physical key,
+// unshifted (level 0) and shifted (level 1), as X keysyms; for the printable
+// ASCII range a keysym is the character's own code.
+struct KeySymbols
+{
+    quint32 unshifted = 0;
+    quint32 shifted = 0;
+};
 
 // What a key does in the calculator window. The digits come first and in order,
 // so that a digit's action minus Digit0 is the digit.

@@ -267,3 +267,24 @@ void SettingStore::removeLeftoverSaveFiles()
 }
 
 #endif
+
+void LoadSetting(TSetting &setting)
+{
+    SettingStore::removeLeftoverSaveFiles();
+    SettingStore store(SettingStore::Read);
+    readSetting(store.settings(), setting);
+}
+
+bool SaveSetting(const TSetting &setting)
+{
+    SettingStore store(SettingStore::Write);
+    writeSetting(store.settings(), setting);
+    return store.commit();
+}
+
+bool EraseSetting()
+{
+    SettingStore store(SettingStore::Write);
+    store.settings().remove(QLatin1String(SettingSection));
+    return store.commit();
+}

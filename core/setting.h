@@ -2,6 +2,8 @@
 
 #include <QtGlobal>
 
+class QSettings;
+
 // Every user setting, shared by all windows for the life of the process.
 // Loaded when the main window is created, written back when it closes.
 struct TSetting
@@ -38,17 +40,7 @@ extern const SettingValue SettingValues[12];
 // The section the values live in.
 extern const char SettingSection[];
 
-// The store is the registry key HKCU\Software\HinokiWorks on Windows, the file
-// HinokiWorks.conf in the user's configuration folder elsewhere (see SettingStore).
-
-// Fills the stored fields; a missing, unreadable or malformed value gives its default.
-// DelReg is left alone. Also clears away what an interrupted save left behind.
-void LoadSetting(TSetting &setting);
-
-// Writes the stored fields, keeping a copy of a file that could not be read
-// ("<file>.bad") before writing over it. Returns false, with the reason on
-// stderr, when the store could not be written; the program carries on either way.
-bool SaveSetting(const TSetting &setting);
-
-// Removes the whole section, leaving anything else in the store alone.
-bool EraseSetting();
+// The stored fields read from, and written to, the section in store. A missing,
+// malformed or out-of-range value reads as its default; DelReg is left alone.
+void readSetting(const QSettings &store, TSetting &setting);
+void writeSetting(QSettings &store, const TSetting &setting);

@@ -1,5 +1,5 @@
 #include "about.h"
-#include "startup.h"
+#include "debugmode.h"
 
 #include <QLabel>
 #include <QtTest>

@@ -6,6 +6,8 @@
 #include <QFont>
 #include <QFontDatabase>
 #include <QSysInfo>
+#include <QPoint>
+#include <QSize>
 #include <QUrl>
 #include <QWidget>
 
@@ -153,4 +155,25 @@ void mapAgain(QWidget *window)
 #else
     Q_UNUSED(window);
 #endif
+}
+
+namespace {
+constexpr int CoordinateLimit = 32000;
+constexpr int SizeLimit = 8192;
+} // namespace
+
+QPoint representablePosition(qint32 left, qint32 top)
+{
+    return QPoint(qBound(-CoordinateLimit, left, CoordinateLimit), qBound(-CoordinateLimit, top, CoordinateLimit));
+}
+
+QSize representableSize(qint32 width, qint32 height)
+{
+    return QSize(qBound(1, width, SizeLimit), qBound(1, height, SizeLimit));
+}
+
+void keepUnlessChanged(qint32 &stored, int now, int applied)
+{
+    if (now != applied)
+        stored = now;
 }

@@ -6,6 +6,8 @@
 #include <functional>
 #include <optional>
 
+class QPoint;
+class QSize;
 class QWidget;
 
 // What the program needs from the operating system beyond Qt.
@@ -52,3 +54,14 @@ bool isShownOnScreen(const QWidget *window);
 
 // Asks the window system to map again a window that Qt already takes for shown.
 void mapAgain(QWidget *window);
+
+// What the window system can take of a stored place and size. X11 keeps
+// coordinates in 16 bits (kept clear of the limit, to leave room for the frame)
+// and maps no window without a pixel each way; sizes stop at 8192, since a window
+// drawn larger would take gigabytes of memory to paint.
+QPoint representablePosition(qint32 left, qint32 top);
+QSize representableSize(qint32 width, qint32 height);
+
+// Only what is applied is bounded: while the window keeps what a stored value
+// gave it (applied), that value stays as it was stored.
+void keepUnlessChanged(qint32 &stored, int now, int applied);

@@ -30,7 +30,7 @@ private slots:
         QTest::newRow("opens where it was; flat") << true << QRect(40, 50, 210, 310) << QRect(40, 50, 210, 310);
         QTest::newRow("opens centred, its size kept; not flat") << true << QRect(40, 50, 210, 310) << QRect();
         QTest::newRow("hidden; off screen, too wide, negative height") << false << QRect(-120, 9000, 9000, -40) << QRect(-120, 9000, 8192, 1);
-        QTest::newRow("hidden; beyond the limits, no width, too high") << false << QRect(INT_MIN + 9, 40000, 0, 2000000000) << QRect(-32767, 32767, 1, 8192);
+        QTest::newRow("hidden; beyond the limits, no width, too high") << false << QRect(INT_MIN + 9, 40000, 0, 2000000000) << QRect(-32000, 32000, 1, 8192);
     }
     void startAndExit()
     {

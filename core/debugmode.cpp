@@ -1,0 +1,3 @@
+#include "debugmode.h"
+
+bool DebugMode = false;

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QFont>
+#include <QHideEvent>
+#include <QShowEvent>
+
+class QWidget;
+
+// What every window of the program does alike.
+
+// The program's face, "ＭＳ Ｐゴシック" (a Japanese Gothic face stands in where it
+// is missing), at a size in pixels.
+QFont programFont(int pixels = 12);
+
+// Puts the window in the middle of the screen it is on.
+void centreOnScreen(QWidget *window);
+
+// A window whose formShown and formHidden run when the program shows or hides
+// it, not when the system does (back from minimised, another desktop): those are
+// not the user's shows and hides. Virtual calls, so that a window being
+// destroyed no longer reaches its own handlers.
+template <class Base>
+class FormWindow : public Base
+{
+public:
+    using Base::Base;
+
+protected:
+    virtual void formShown() {}
+    virtual void formHidden() {}
+
+    void showEvent(QShowEvent *event) override
+    {
+        Base::showEvent(event);
+        if (!event->spontaneous())
+            formShown();
+    }
+    void hideEvent(QHideEvent *event) override
+    {
+        Base::hideEvent(event);
+        if (!event->spontaneous())
+            formHidden();
+    }
+};
