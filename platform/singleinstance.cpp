@@ -6,7 +6,7 @@
 #include <QLocalSocket>
 
 #ifdef Q_OS_WIN
-#  include <windows.h>
+#  include "win32.h"
 #else
 #  include <cerrno>
 #  include <fcntl.h>
@@ -25,10 +25,8 @@ SingleInstance::SingleInstance() = default;
 SingleInstance::~SingleInstance()
 {
 #ifdef Q_OS_WIN
-    if (m_mutex) {
-        ReleaseMutex(m_mutex);
-        CloseHandle(m_mutex);
-    }
+    if (m_mutex)
+        win32ReleaseMutex(m_mutex);
 #else
     if (m_fd >= 0)
         ::close(m_fd); // drops the lock; the file stays for the next start
@@ -167,9 +165,7 @@ QString SingleInstance::serverName()
 {
 #ifdef Q_OS_WIN
     // Pipe names are machine-wide; the session id keeps users and sessions apart.
-    DWORD session = 0;
-    ProcessIdToSessionId(GetCurrentProcessId(), &session);
-    return QStringLiteral("%1-%2").arg(QLatin1String(kName)).arg(session);
+    return QStringLiteral("%1-%2").arg(QLatin1String(kName)).arg(win32SessionId());
 #else
     return runtimeDir() + QLatin1Char('/') + QLatin1String(kName) + QStringLiteral(".sock");
 #endif
@@ -179,13 +175,9 @@ bool SingleInstance::acquire()
 {
 #ifdef Q_OS_WIN
     // A session-local named mutex; the system releases it when the process ends.
-    m_mutex = CreateMutexA(nullptr, TRUE, kName);
-    if (m_mutex && GetLastError() == ERROR_ALREADY_EXISTS) {
-        CloseHandle(m_mutex);
-        m_mutex = nullptr;
-        return false;
-    }
-    return true; // without a handle at all there is nothing to guard with; run
+    bool alreadyRunning = false;
+    m_mutex = win32AcquireNamedMutex(kName, alreadyRunning);
+    return !alreadyRunning; // without a handle at all there is nothing to guard with; run
 #else
     m_fd = openLockFile(lockPath());
     if (m_fd >= 0 && ::flock(m_fd, LOCK_EX | LOCK_NB) != 0) {

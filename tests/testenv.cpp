@@ -47,11 +47,6 @@ QString testSettingsFile()
     return testConfigDir() + QStringLiteral("/HinokiWorks.conf");
 }
 
-void removeTestSettings()
-{
-    QFile::remove(testSettingsFile());
-}
-
 int storedValue(const QString &key)
 {
     return QSettings(testSettingsFile(), QSettings::IniFormat).value(key, -1).toInt();

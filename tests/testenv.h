@@ -12,8 +12,6 @@
 QString testConfigDir();
 // The file the settings store writes.
 QString testSettingsFile();
-// Removes the stored settings, as for a user who never ran the program.
-void removeTestSettings();
 
 // The stored whole number under key (e.g. "Mochica/NoMt"), or -1 when there is none.
 int storedValue(const QString &key);

@@ -115,17 +115,21 @@ private slots:
         QVERIFY(!QFile::exists(box.path("victim")));
     }
 
-    // One SIGTERM while starting ends the program with nothing written; a flood of them once it runs
-    // ends it the orderly way, at once.
+    // One SIGTERM while starting ends the program with nothing written; once it runs, a logout,
+    // "kill" or Ctrl+C (even a flood of them) ends it the orderly way, at once, settings saved.
     void terminated_data()
     {
+        QTest::addColumn<int>("signo");
         QTest::addColumn<bool>("whileStarting");
         QTest::addColumn<int>("storedNoMt");
-        QTest::newRow("SIGTERM while starting: nothing written") << true << 5;
-        QTest::newRow("SIGTERM every 0.5 ms: one orderly exit") << false << 1;
+        QTest::newRow("SIGTERM while starting: nothing written") << int(SIGTERM) << true << 5;
+        QTest::newRow("SIGTERM every 0.5 ms: one orderly exit") << int(SIGTERM) << false << 1;
+        QTest::newRow("SIGINT: orderly exit") << int(SIGINT) << false << 1;
+        QTest::newRow("SIGHUP: orderly exit") << int(SIGHUP) << false << 1;
     }
     void terminated()
     {
+        QFETCH(int, signo);
         QFETCH(bool, whileStarting);
         Sandbox box;
         QVERIFY(put(box.storeFile(), "[Mochica]\nNoMt=5\n"));
@@ -138,7 +142,7 @@ private slots:
             QThread::usleep(200); // the lock comes first of all; the windows are still to come
         clock.restart();
         do {
-            ::kill(pid_t(p->processId()), SIGTERM);
+            ::kill(pid_t(p->processId()), signo);
             QThread::usleep(500);
         } while (!whileStarting && !p->waitForFinished(0) && clock.elapsed() < 3000);
         QVERIFY(p->state() == QProcess::NotRunning || p->waitForFinished(10000));

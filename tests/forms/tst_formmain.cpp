@@ -17,7 +17,7 @@ private slots:
     void initTestCase() { Tform_Main::systemTrayAvailable = [] { return false; }; } // a tray: the desktop tests
     void init()
     {
-        removeTestSettings();
+        QFile::remove(testSettingsFile()); // a user who never ran the program
         createForms();
     }
     void cleanup() { destroyForms(); }
