@@ -1,9 +1,16 @@
 #include "singleinstance.h"
 
-#include <QCoreApplication>
 #include <QDir>
-#include <QLocalServer>
-#include <QLocalSocket>
+#include <QObject>
+
+#ifdef Q_OS_WIN
+#  include <QCoreApplication>
+#  include <QLocalServer>
+#  include <QLocalSocket>
+#else
+#  include <QSocketNotifier>
+#  include <memory>
+#endif
 
 #ifdef Q_OS_WIN
 #  include "win32.h"
@@ -196,6 +203,7 @@ bool SingleInstance::acquire()
 #endif
 }
 
+#ifdef Q_OS_WIN
 void SingleInstance::notifyRunningInstance(int argc, char **argv)
 {
     QCoreApplication core(argc, argv); // sockets want an application object; no display needed
@@ -212,23 +220,7 @@ void SingleInstance::listen(QObject *parent, std::function<void()> onRequest)
 {
     auto *server = new QLocalServer(parent);
     server->setSocketOptions(QLocalServer::UserAccessOption);
-    bool listening = false;
-#ifndef Q_OS_WIN
-    if (m_serverFd >= 0) {
-        listening = server->listen(m_serverFd); // the server's from now on
-        if (!listening)
-            ::close(m_serverFd);
-        m_serverFd = -1;
-    }
-#endif
-    if (!listening) {
-        // A socket that nobody answers on was left by a crashed instance; one
-        // that answers belongs to a live instance and is never taken from it.
-        if (!serverAnswers(serverName()))
-            QLocalServer::removeServer(serverName());
-        listening = server->listen(serverName());
-    }
-    if (!listening)
+    if (!server->listen(serverName()))
         return;
     QObject::connect(server, &QLocalServer::newConnection, server, [server, onRequest] {
         while (QLocalSocket *client = server->nextPendingConnection()) {
@@ -240,3 +232,76 @@ void SingleInstance::listen(QObject *parent, std::function<void()> onRequest)
         }
     });
 }
+#else
+void SingleInstance::notifyRunningInstance(int, char **)
+{
+    // A plain socket: a second start needs no event loop, and the program no
+    // network library.
+    sockaddr_un address;
+    if (!socketAddress(serverName(), address))
+        return;
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return;
+    if (::connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0)
+        [[maybe_unused]] const ssize_t n = ::send(fd, "show\n", 5, MSG_NOSIGNAL);
+    ::close(fd);
+}
+
+namespace {
+
+// Closes a socket when the object that watches it goes.
+class SocketOwner : public QObject
+{
+public:
+    SocketOwner(int fd, QObject *parent) : QObject(parent), m_fd(fd) {}
+    ~SocketOwner() override { ::close(m_fd); }
+    int fd() const { return m_fd; }
+
+private:
+    int m_fd;
+};
+
+// Reads what one second start writes, and then lets it go.
+void serveKnock(int fd, QObject *parent, const std::function<void()> &onRequest)
+{
+    auto *client = new SocketOwner(fd, parent);
+    auto *notifier = new QSocketNotifier(fd, QSocketNotifier::Read, client);
+    auto received = std::make_shared<QByteArray>();
+    QObject::connect(notifier, &QSocketNotifier::activated, client, [client, notifier, received, onRequest] {
+        char buffer[64];
+        const ssize_t n = ::recv(client->fd(), buffer, sizeof buffer, 0);
+        if (n > 0 && received->size() < 64) {
+            received->append(buffer, int(n));
+            if (!received->contains("show"))
+                return;
+            onRequest();
+        } else if (n < 0 && errno == EAGAIN) {
+            return;
+        }
+        notifier->setEnabled(false); // said its piece, hung up, or failed
+        client->deleteLater();
+    });
+}
+
+} // namespace
+
+void SingleInstance::listen(QObject *parent, std::function<void()> onRequest)
+{
+    // A socket that nobody answers on was left by a crashed instance; one that
+    // answers belongs to a live instance and is never taken from it.
+    if (m_serverFd < 0 && !serverAnswers(serverName()))
+        m_serverFd = claimSocket(serverName());
+    if (m_serverFd < 0)
+        return;
+    ::fcntl(m_serverFd, F_SETFL, ::fcntl(m_serverFd, F_GETFL) | O_NONBLOCK);
+    auto *server = new SocketOwner(m_serverFd, parent);
+    m_serverFd = -1; // the server's from now on
+    auto *notifier = new QSocketNotifier(server->fd(), QSocketNotifier::Read, server);
+    QObject::connect(notifier, &QSocketNotifier::activated, server, [server, onRequest] {
+        int client;
+        while ((client = ::accept4(server->fd(), nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC)) >= 0)
+            serveKnock(client, server, onRequest);
+    });
+}
+#endif

@@ -4,7 +4,6 @@
 #include <functional>
 
 class QObject;
-class QLocalServer;
 
 // One ordinary instance per user and login session, named "Mochica".
 // The lock belongs to the process: the system drops it however the process ends,
