@@ -16,11 +16,6 @@ Tform_Setup::Tform_Setup(QWidget *parent)
     ui->setupUi(this);
     setFont(programFont());
     setWindowIcon(QIcon(QStringLiteral(":/icons/setup.png")));
-    // The boxes sit where a Windows group box leaves room under its caption: draw
-    // the caption across the frame's top edge, as there, so the first box stays clear.
-    setStyleSheet(QStringLiteral(
-        "QGroupBox { border: 1px solid palette(mid); border-radius: 2px; margin-top: 6px; }"
-        "QGroupBox::title { subcontrol-origin: margin; left: 7px; padding: 0 2px; }"));
 
     connect(ui->cbbox_NoMt, &QCheckBox::toggled, this, &Tform_Setup::cbbox_NoMtClick);
     connect(ui->BitBtn1, &QPushButton::clicked, this, &Tform_Setup::BitBtn1Click);
@@ -40,6 +35,12 @@ void Tform_Setup::formShown()
     // Only a real show reloads the boxes: back from minimised, the user's ticks stay.
     if (!m_centred) {
         m_centred = true;
+        // Styled at the first showing: a dialog that is never opened costs nothing.
+        // The boxes sit where a Windows group box leaves room under its caption: draw
+        // the caption across the frame's top edge, as there, so the first box stays clear.
+        setStyleSheet(QStringLiteral(
+            "QGroupBox { border: 1px solid palette(mid); border-radius: 2px; margin-top: 6px; }"
+            "QGroupBox::title { subcontrol-origin: margin; left: 7px; padding: 0 2px; }"));
         centreOnScreen(this);
     }
     FormShow();

@@ -111,7 +111,6 @@ Tform_About::Tform_About(QWidget *parent)
 
     // A test label, revealed only in debug mode.
     ui->Comments->hide();
-    applyLook();
 }
 
 Tform_About::~Tform_About()
@@ -163,6 +162,7 @@ void Tform_About::formShown()
     // Only a real hidden-to-visible change gathers the figures afresh, not a
     // window-system restore.
     if (!m_placed) {
+        applyLook(); // not before: its faces (Mincho among them) cost memory a box never opened need not take
         centreOnScreen(this);
         m_placed = true;
     }
