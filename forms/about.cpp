@@ -96,13 +96,19 @@ QString memoryCaption(quint64 bytes)
 } // namespace
 
 Tform_About::Tform_About(QWidget *parent)
-    : FormWindow<QWidget>(parent), ui(new Ui::Tform_About)
+    : FormWindow<QWidget>(parent), ui(new Ui::Tform_About())
 {
-    ui->setupUi(this);
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                    | Qt::WindowCloseButtonHint);
     setFixedSize(301, 209);
+}
 
+void Tform_About::buildContents()
+{
+    // Built at the first showing: a box that is never opened costs no labels
+    // and none of their faces (Mincho among them).
+    ui->setupUi(this);
+    setFixedSize(301, 209);
     ui->lbl_WWW->setText(QString::fromLatin1(MakerHomePage));
     ui->lbl_EMail->setText(QString::fromLatin1(SupportMailAddress));
     ui->lbl_WWW->installEventFilter(this);
@@ -111,6 +117,7 @@ Tform_About::Tform_About(QWidget *parent)
 
     // A test label, revealed only in debug mode.
     ui->Comments->hide();
+    applyLook();
 }
 
 Tform_About::~Tform_About()
@@ -162,7 +169,7 @@ void Tform_About::formShown()
     // Only a real hidden-to-visible change gathers the figures afresh, not a
     // window-system restore.
     if (!m_placed) {
-        applyLook(); // not before: its faces (Mincho among them) cost memory a box never opened need not take
+        buildContents();
         centreOnScreen(this);
         m_placed = true;
     }

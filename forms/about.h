@@ -56,6 +56,9 @@ public slots:
 
 protected:
     void formShown() override;
+
+private:
+    void buildContents();
     void keyPressEvent(QKeyEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
