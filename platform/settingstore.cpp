@@ -253,8 +253,11 @@ void SettingStore::removeLeftoverSaveFiles()
     const QFileInfo target(resolvedTarget(fileName()));
     const QDir folder = target.absoluteDir();
     const QString prefix = target.fileName() + QLatin1Char('.');
-    const QStringList names = folder.entryList({prefix + QStringLiteral("??????")}, QDir::Files | QDir::Hidden);
+    // Matched by hand: a wildcard filter would pull in the regular-expression engine.
+    const QStringList names = folder.entryList(QDir::Files | QDir::Hidden);
     for (const QString &name : names) {
+        if (name.size() != prefix.size() + 6 || !name.startsWith(prefix))
+            continue;
         const QString suffix = name.mid(prefix.size());
         if (!std::all_of(suffix.begin(), suffix.end(), [](QChar c) { return c.isLetter() && c.unicode() < 128; }))
             continue;
