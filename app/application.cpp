@@ -1,5 +1,6 @@
 #include "application.h"
 
+#include "formsupport.h"
 #include "version.h"
 
 #include <QIcon>
@@ -15,7 +16,7 @@ MochitenApplication::MochitenApplication(int &argc, char **argv)
     setApplicationVersion(QStringLiteral(MOCHITEN_VERSION_STRING));
     setDesktopFileName(QStringLiteral("mochiten"));
     // Windows without an icon of their own (the calculator) show the program's.
-    setWindowIcon(QIcon(QStringLiteral(":/icons/mochiten.png")));
+    setWindowIcon(programIcon(":/icons/mochiten.png"));
     // The tray keeps the program alive; it ends only through its exit sequence.
     setQuitOnLastWindowClosed(false);
 }

@@ -5,6 +5,8 @@
 #include "platform.h"
 #include "setting.h"
 
+#include <QLayout>
+#include <QPlainTextEdit>
 #include <QToolButton>
 
 Tform_Log *form_Log = nullptr;
@@ -25,7 +27,8 @@ Tform_Log::Tform_Log(QWidget *parent)
     setMinimumSize(1, 1);
 
     setFont(programFont(WindowPixelSize));
-    ui->memo_Log->setFont(programFont(MemoPixelSize));
+    ui->ToolButton2->setIcon(programIcon(":/icons/tool1.png"));
+    ui->ToolButton3->setIcon(programIcon(":/icons/tool2.png"));
 
     FormCreate();
 }
@@ -48,8 +51,20 @@ void Tform_Log::FormCreate()
     // A stored 1 means: do not open at start.
     if (!Setting.Window_Log_OpenWindowAtBoot)
         show();
+}
 
-    ui->memo_Log->clear();
+void Tform_Log::setVisible(bool visible)
+{
+    // The memo is made when the window is first shown: a memo lays out its page
+    // as it is made, in the system's default face, which a log window never
+    // opened should not load.
+    if (visible && !m_memo) {
+        m_memo = new QPlainTextEdit(this);
+        m_memo->setObjectName(QStringLiteral("memo_Log"));
+        m_memo->setFont(programFont(MemoPixelSize));
+        layout()->addWidget(m_memo);
+    }
+    FormWindow<QWidget>::setVisible(visible);
 }
 
 void Tform_Log::FormShow()

@@ -4,6 +4,7 @@
 
 #include <QWidget>
 
+class QPlainTextEdit;
 namespace Ui { class Tform_Log; }
 
 // The calculation log: a memo under a small tool bar, in a resizable tool window
@@ -21,6 +22,7 @@ public:
     void FormShow();
     void FormHide();
 
+    void setVisible(bool visible) override;
 
 protected:
     void formShown() override;
@@ -30,6 +32,8 @@ private:
     void FormCreate();
     void setToolBarFlat(bool flat);
     Ui::Tform_Log *ui;
+    QPlainTextEdit *m_memo = nullptr; // made at the first showing
+
     bool m_centreAtFirstShow = false;
     bool m_shownBefore = false;
 };

@@ -27,7 +27,7 @@ Tform_Main::Tform_Main(QWidget *parent)
 {
     ui->setupUi(this);
     setFont(programFont());
-    setWindowIcon(QIcon(QStringLiteral(":/icons/mochiten.png")));
+    setWindowIcon(programIcon(":/icons/mochiten.png"));
 
     createActions();
     createTrayIcon();
@@ -56,7 +56,7 @@ QIcon Tform_Main::imglst_Act(int index)
     };
     if (index < 0 || index >= int(std::size(images)))
         return QIcon();
-    return QIcon(QLatin1String(images[index]));
+    return programIcon(images[index]);
 }
 
 void Tform_Main::createActions()
@@ -103,7 +103,7 @@ void Tform_Main::createTrayIcon()
     pm_RightBtn->addAction(act_About);       // About1
     pm_RightBtn->addAction(act_Exit);        // Exit1
 
-    TrayIcon = new QSystemTrayIcon(QIcon(QStringLiteral(":/icons/mochiten.png")), this);
+    TrayIcon = new QSystemTrayIcon(programIcon(":/icons/mochiten.png"), this);
     TrayIcon->setToolTip(QStringLiteral("Mochiten"));
     // No context menu is handed to the icon: the handler opens it, so that it
     // opens once and only on the right button.

@@ -13,9 +13,32 @@ Tform_Setup *form_Setup = nullptr;
 Tform_Setup::Tform_Setup(QWidget *parent)
     : FormWindow<QDialog>(parent), ui(new Ui::Tform_Setup)
 {
-    ui->setupUi(this);
     setFont(programFont());
-    setWindowIcon(QIcon(QStringLiteral(":/icons/setup.png")));
+    setWindowIcon(programIcon(":/icons/setup.png"));
+}
+
+Ui::Tform_Setup *Tform_Setup::form()
+{
+    buildContents();
+    return ui;
+}
+
+void Tform_Setup::setVisible(bool visible)
+{
+    if (visible)
+        buildContents();
+    FormWindow<QDialog>::setVisible(visible);
+}
+
+void Tform_Setup::buildContents()
+{
+    // Built at the first showing: a dialog that is never opened costs none of its
+    // boxes and buttons.
+    if (m_built)
+        return;
+    m_built = true;
+    ui->setupUi(this);
+    ui->BitBtn1->setIcon(programIcon(":/icons/ok.png"));
 
     connect(ui->cbbox_NoMt, &QCheckBox::toggled, this, &Tform_Setup::cbbox_NoMtClick);
     connect(ui->BitBtn1, &QPushButton::clicked, this, &Tform_Setup::BitBtn1Click);

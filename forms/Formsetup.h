@@ -20,7 +20,10 @@ public:
     // keeps whatever the user left it at.
     void FormShow();
 
-    Ui::Tform_Setup *form() const { return ui; }
+    // The dialog's contents, built if they are not yet.
+    Ui::Tform_Setup *form();
+
+    void setVisible(bool visible) override;
 
 public slots:
     void cbbox_NoMtClick();
@@ -33,7 +36,9 @@ protected:
     void formShown() override;
 
 private:
+    void buildContents();
     Ui::Tform_Setup *ui;
+    bool m_built = false;
     bool m_centred = false;
 };
 

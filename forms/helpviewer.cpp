@@ -14,7 +14,7 @@ HelpViewer::HelpViewer(QWidget *parent)
     : QWidget(parent, Qt::Window), m_browser(new QTextBrowser(this))
 {
     setWindowTitle(QStringLiteral("Mochiten ヘルプ"));
-    setWindowIcon(QIcon(QStringLiteral(":/icons/help.png")));
+    setWindowIcon(programIcon(":/icons/help.png"));
     setFont(programFont(14));
 
     auto *layout = new QVBoxLayout(this);
