@@ -84,6 +84,8 @@ private:
     void createPopupMenu();
     void applySavedPosition();
     void digitClick(int digit);
+    // Shows a number in the title and tells a screen reader when it changed.
+    void showNumber(double value);
     void runKeyAction(CalcKeyAction action);
 
     Ui::Tform_Calc *ui;
