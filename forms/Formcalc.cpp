@@ -10,7 +10,10 @@
 #include "setting.h"
 
 #include <QAccessible>
+#include <QApplication>
+#include <QClipboard>
 #include <QContextMenuEvent>
+#include <QLocale>
 #include <QMenu>
 #include <QMessageBox>
 #include <iterator>
@@ -213,6 +216,7 @@ void Tform_Calc::DispResult()
 
 void Tform_Calc::showNumber(double value)
 {
+    m_numberShown = true;
     const QString text = FormatNumber(value);
     if (text == windowTitle())
         return;
@@ -221,6 +225,29 @@ void Tform_Calc::showNumber(double value)
     // reader that a title changed: without this the result goes unspoken.
     QAccessibleEvent changed(this, QAccessible::NameChanged);
     QAccessible::updateAccessibility(&changed);
+}
+
+void Tform_Calc::copyNumber()
+{
+    if (m_numberShown)
+        QGuiApplication::clipboard()->setText(windowTitle());
+    else
+        QApplication::beep(); // the title still holds the program's name, no number
+}
+
+void Tform_Calc::pasteNumber()
+{
+    const QString keys = PastedNumberKeys(QGuiApplication::clipboard()->text(), QLocale::system().decimalPoint());
+    if (keys.isEmpty()) {
+        QApplication::beep();
+        return;
+    }
+    // Typed key by key into a fresh entry, as after an operator: the digit limit,
+    // the point and the digits typed next then work on it as on a typed number.
+    m_engine.ClearEntry();
+    for (const QChar key : keys)
+        m_engine.InputNumber(key == u'.' ? 0 : key.digitValue(), key == u'.');
+    DispEntry();
 }
 
 void Tform_Calc::ReportDivisionByZero()
@@ -303,6 +330,18 @@ void Tform_Calc::FormKeyDown(QKeyEvent *event)
 
 void Tform_Calc::keyPressEvent(QKeyEvent *event)
 {
-    FormKeyDown(event);
+    // The clipboard keys of any text field, the keypad's Insert among them. C, V
+    // and Insert do nothing in the key map, so only these exact combinations are
+    // taken from it. With Ctrl held, a Cyrillic or Greek layout reports the Latin
+    // letter when a Latin layout is set up beside it, as for Qt's own shortcuts.
+    const int key = event->key();
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    const bool ctrl = modifiers == Qt::ControlModifier;
+    if (ctrl && (key == Qt::Key_C || key == Qt::Key_Insert))
+        copyNumber();
+    else if ((ctrl && key == Qt::Key_V) || (modifiers == Qt::ShiftModifier && key == Qt::Key_Insert))
+        pasteNumber();
+    else
+        FormKeyDown(event);
     QWidget::keyPressEvent(event); // the key is left for the system, not consumed
 }

@@ -1,5 +1,5 @@
 #!/usr/bin/python3
-"""The calculator as a screen reader sees it through AT-SPI, on test_desktop's desk. Args: as there"""
+"""The calculator as a screen reader (AT-SPI) and the X clipboard see it, on test_desktop's desk. Args: as there"""
 import os, subprocess, sys
 import test_desktop as t
 from test_desktop import App, ENV, keys, spawn, wait
@@ -37,6 +37,31 @@ def screen_reader():
         wait(f'numbers announced, one a change, after {key}', announced, said, hold=0.2)
 
 
+CLIPBOARD = [  # clipboard set before (None: not set), keys typed after BackSpace, title then
+    (None, '1 period 5 ctrl+c', '1.5'),  # copied: the clipboard then holds the title
+    (None, '2 slash 8 Return ctrl+Insert', '0.25'),
+    (' 0.25\n', '9 ctrl+v plus 1 Return', '1.25'),  # replaces the number being typed; blanks around are ignored
+    ('7.', '1 plus 2 Return shift+Insert 5', '7.5'),  # after = a new number, whose point holds for what follows
+    ('-3', '1 2 ctrl+v 3', '123'),  # refused whole: no partial paste, the entry stays
+    ('1,234', '4 shift+Insert 5', '45'),  # a thousands separator, the point being '.' here
+]
+
+
+def clipboard():
+    """Ctrl+C and Ctrl+Insert copy the number shown; Ctrl+V and Shift+Insert type one from the clipboard."""
+    app = App()
+    text = lambda: subprocess.run(['xclip', '-sel', 'clip', '-o'], env=ENV, capture_output=True).stdout.decode()
+    for before, typed, title in CLIPBOARD:
+        if before:  # xclip serves it until another takes the clipboard over, or the run ends
+            owner = spawn(['xclip', '-quiet', '-sel', 'clip'], stdin=subprocess.PIPE, **QUIET)
+            t.SERVERS.append(owner), owner.stdin.write(before.encode()), owner.stdin.close()
+            wait(f'{before!r} in the clipboard', text, before)
+        app.press('BackSpace')
+        keys(typed)
+        wait(f'title after {typed}', app.title, title)
+        wait(f'clipboard after {typed}', text, before or title)
+
+
 if __name__ == '__main__':
-    t.CASES = [screen_reader]
+    t.CASES = [screen_reader, clipboard]
     sys.exit(t.main())
