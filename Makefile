@@ -4,8 +4,10 @@ BUILD_DIR ?= build
 JOBS      ?= $(shell nproc 2>/dev/null || echo 2)
 
 # Build tools and Qt, the Japanese Gothic font the windows ask for, and the
-# X server, window manager, tray and tools the desktop tests start and drive.
-PACKAGES := cmake make g++ qt6-base-dev libxcb1-dev fonts-ipafont-gothic fonts-ipafont-mincho xvfb xauth icewm xdotool x11-utils x11-xkb-utils python3 python3-xlib
+# X server, window manager, tray and tools the desktop tests start and drive;
+# with the session bus, AT-SPI and clipboard tool that they read the program through.
+PACKAGES := cmake make g++ qt6-base-dev libxcb1-dev fonts-ipafont-gothic fonts-ipafont-mincho xvfb xauth icewm xdotool x11-utils x11-xkb-utils python3 python3-xlib \
+            dbus-daemon at-spi2-core python3-pyatspi gir1.2-atspi-2.0 xclip
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 

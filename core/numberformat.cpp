@@ -1,5 +1,7 @@
 #include "numberformat.h"
 
+#include "calcengine.h"
+
 #include <QLocale>
 #include <cmath>
 
@@ -55,4 +57,21 @@ QString FormatNumber(double value, const QString &decimalPoint)
 QString FormatNumber(double value)
 {
     return FormatNumber(value, QLocale::system().decimalPoint());
+}
+
+QString PastedNumberKeys(const QString &text, const QString &decimalPoint)
+{
+    QString keys;
+    int digits = 0;
+    for (const QChar c : text.trimmed()) {
+        if (c >= u'0' && c <= u'9') {
+            keys += c;
+            ++digits;
+        } else if ((c == u'.' || QString(c) == decimalPoint) && !keys.contains(u'.')) {
+            keys += u'.';
+        } else {
+            return {}; // nothing of a text that is not wholly a number
+        }
+    }
+    return digits > 0 && digits <= CalcEngine::MaxDigits ? keys : QString();
 }

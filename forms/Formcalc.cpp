@@ -9,7 +9,11 @@
 #include "platform.h"
 #include "setting.h"
 
+#include <QAccessible>
+#include <QApplication>
+#include <QClipboard>
 #include <QContextMenuEvent>
+#include <QLocale>
 #include <QMenu>
 #include <QMessageBox>
 #include <iterator>
@@ -24,32 +28,34 @@ constexpr int ClientWidth = 137;
 constexpr int ClientHeight = 169;
 
 // The seventeen buttons in field order (the order the flat state is applied in),
-// with their handlers and caption sizes in pixels.
+// with their handlers, caption sizes in pixels and the names a screen reader
+// speaks for them: "/" or "*" read aloud says nothing of what the key does.
 struct CalcButton
 {
     QToolButton *Ui::Tform_Calc::*button;
     void (Tform_Calc::*click)();
     int fontPixels;
+    const char *accessibleName;
 };
 
 const CalcButton CalcButtons[] = {
-    {&Ui::Tform_Calc::spbtn_Ac, &Tform_Calc::spbtn_AcClick, 19},
-    {&Ui::Tform_Calc::spbtn_Div, &Tform_Calc::spbtn_DivClick, 24},
-    {&Ui::Tform_Calc::spbtn_Mul, &Tform_Calc::spbtn_MulClick, 24},
-    {&Ui::Tform_Calc::spbtn_Sub, &Tform_Calc::spbtn_SubClick, 24},
-    {&Ui::Tform_Calc::spbtn_7, &Tform_Calc::spbtn_7Click, 24},
-    {&Ui::Tform_Calc::spbtn_8, &Tform_Calc::spbtn_8Click, 24},
-    {&Ui::Tform_Calc::spbtn_9, &Tform_Calc::spbtn_9Click, 24},
-    {&Ui::Tform_Calc::spbtn_4, &Tform_Calc::spbtn_4Click, 24},
-    {&Ui::Tform_Calc::spbtn_5, &Tform_Calc::spbtn_5Click, 24},
-    {&Ui::Tform_Calc::spbtn_6, &Tform_Calc::spbtn_6Click, 24},
-    {&Ui::Tform_Calc::spbtn_1, &Tform_Calc::spbtn_1Click, 24},
-    {&Ui::Tform_Calc::spbtn_2, &Tform_Calc::spbtn_2Click, 24},
-    {&Ui::Tform_Calc::spbtn_3, &Tform_Calc::spbtn_3Click, 24},
-    {&Ui::Tform_Calc::spbtn_0, &Tform_Calc::spbtn_0Click, 24},
-    {&Ui::Tform_Calc::spbtn_Dot, &Tform_Calc::spbtn_DotClick, 24},
-    {&Ui::Tform_Calc::spbtn_Add, &Tform_Calc::spbtn_AddClick, 24},
-    {&Ui::Tform_Calc::spbtn_Equal, &Tform_Calc::spbtn_EqualClick, 24},
+    {&Ui::Tform_Calc::spbtn_Ac, &Tform_Calc::spbtn_AcClick, 19, "オールクリア"},
+    {&Ui::Tform_Calc::spbtn_Div, &Tform_Calc::spbtn_DivClick, 24, "割る"},
+    {&Ui::Tform_Calc::spbtn_Mul, &Tform_Calc::spbtn_MulClick, 24, "掛ける"},
+    {&Ui::Tform_Calc::spbtn_Sub, &Tform_Calc::spbtn_SubClick, 24, "引く"},
+    {&Ui::Tform_Calc::spbtn_7, &Tform_Calc::spbtn_7Click, 24, "7"},
+    {&Ui::Tform_Calc::spbtn_8, &Tform_Calc::spbtn_8Click, 24, "8"},
+    {&Ui::Tform_Calc::spbtn_9, &Tform_Calc::spbtn_9Click, 24, "9"},
+    {&Ui::Tform_Calc::spbtn_4, &Tform_Calc::spbtn_4Click, 24, "4"},
+    {&Ui::Tform_Calc::spbtn_5, &Tform_Calc::spbtn_5Click, 24, "5"},
+    {&Ui::Tform_Calc::spbtn_6, &Tform_Calc::spbtn_6Click, 24, "6"},
+    {&Ui::Tform_Calc::spbtn_1, &Tform_Calc::spbtn_1Click, 24, "1"},
+    {&Ui::Tform_Calc::spbtn_2, &Tform_Calc::spbtn_2Click, 24, "2"},
+    {&Ui::Tform_Calc::spbtn_3, &Tform_Calc::spbtn_3Click, 24, "3"},
+    {&Ui::Tform_Calc::spbtn_0, &Tform_Calc::spbtn_0Click, 24, "0"},
+    {&Ui::Tform_Calc::spbtn_Dot, &Tform_Calc::spbtn_DotClick, 24, "小数点"},
+    {&Ui::Tform_Calc::spbtn_Add, &Tform_Calc::spbtn_AddClick, 24, "足す"},
+    {&Ui::Tform_Calc::spbtn_Equal, &Tform_Calc::spbtn_EqualClick, 24, "イコール"},
 };
 
 } // namespace
@@ -68,6 +74,7 @@ Tform_Calc::Tform_Calc(QWidget *parent)
         QFont f = button->font();
         f.setPixelSize(b.fontPixels);
         button->setFont(f);
+        button->setAccessibleName(QString::fromUtf8(b.accessibleName));
         connect(button, &QToolButton::clicked, this, b.click);
     }
     createPopupMenu();
@@ -199,12 +206,48 @@ void Tform_Calc::pm_CloseClick()
 
 void Tform_Calc::DispEntry()
 {
-    setWindowTitle(FormatNumber(m_engine.Entry));
+    showNumber(m_engine.Entry);
 }
 
 void Tform_Calc::DispResult()
 {
-    setWindowTitle(FormatNumber(m_engine.Accumulator));
+    showNumber(m_engine.Accumulator);
+}
+
+void Tform_Calc::showNumber(double value)
+{
+    m_numberShown = true;
+    const QString text = FormatNumber(value);
+    if (text == windowTitle())
+        return;
+    setWindowTitle(text);
+    // The title is also the window's accessible name, but Qt tells no screen
+    // reader that a title changed: without this the result goes unspoken.
+    QAccessibleEvent changed(this, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&changed);
+}
+
+void Tform_Calc::copyNumber()
+{
+    if (m_numberShown)
+        QGuiApplication::clipboard()->setText(windowTitle());
+    else
+        QApplication::beep(); // the title still holds the program's name, no number
+}
+
+void Tform_Calc::pasteNumber()
+{
+    const QString keys = PastedNumberKeys(QGuiApplication::clipboard()->text(), QLocale::system().decimalPoint());
+    if (keys.isEmpty()) {
+        QApplication::beep();
+        return;
+    }
+    // Typed key by key into a fresh entry, as after an operator: the digit limit,
+    // the point and the digits typed next then work on it as on a typed number.
+    m_engine.ClearEntry();
+    for (const QChar key : keys)
+        m_engine.InputNumber(key == u'.' ? 0 : key.digitValue(), key == u'.');
+    DispEntry();
 }
 
 void Tform_Calc::ReportDivisionByZero()
@@ -287,6 +330,18 @@ void Tform_Calc::FormKeyDown(QKeyEvent *event)
 
 void Tform_Calc::keyPressEvent(QKeyEvent *event)
 {
-    FormKeyDown(event);
+    // The clipboard keys of any text field, the keypad's Insert among them. C, V
+    // and Insert do nothing in the key map, so only these exact combinations are
+    // taken from it. With Ctrl held, a Cyrillic or Greek layout reports the Latin
+    // letter when a Latin layout is set up beside it, as for Qt's own shortcuts.
+    const int key = event->key();
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    const bool ctrl = modifiers == Qt::ControlModifier;
+    if (ctrl && (key == Qt::Key_C || key == Qt::Key_Insert))
+        copyNumber();
+    else if ((ctrl && key == Qt::Key_V) || (modifiers == Qt::ShiftModifier && key == Qt::Key_Insert))
+        pasteNumber();
+    else
+        FormKeyDown(event);
     QWidget::keyPressEvent(event); // the key is left for the system, not consumed
 }

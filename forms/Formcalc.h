@@ -84,6 +84,11 @@ private:
     void createPopupMenu();
     void applySavedPosition();
     void digitClick(int digit);
+    // Shows a number in the title and tells a screen reader when it changed.
+    void showNumber(double value);
+    // Ctrl+C or Ctrl+Insert; Ctrl+V or Shift+Insert. Both beep when refused.
+    void copyNumber();
+    void pasteNumber();
     void runKeyAction(CalcKeyAction action);
 
     Ui::Tform_Calc *ui;
@@ -91,6 +96,8 @@ private:
     // Until the window has been on screen, its position is the one stored.
     bool m_placedOnScreen = false;
     bool m_centreAtFirstShow = false;
+    // The title shows the program's name until the first number.
+    bool m_numberShown = false;
 };
 
 extern Tform_Calc *form_Calc;

@@ -39,6 +39,27 @@ private slots:
         QCOMPARE(FormatNumber(value, QStringLiteral(".")), shown);
         QCOMPARE(FormatNumber(value, QStringLiteral(",")), shown.replace('.', ','));
     }
+
+    // The keys a paste types, or none. "." is always a point; the locale's separator here is ",".
+    void paste_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("keys");
+        QTest::newRow("blanks around, point") << " \t12.5\n" << "12.5";
+        QTest::newRow("locale's comma") << "3,25" << "3.25";
+        QTest::newRow("16 digits, leading zero too") << "0123456789.012345" << "0123456789.012345";
+        QTest::newRow("17 digits") << "01234567890123456" << "";
+        QTest::newRow("thousands separator: two points") << "1.234,5" << "";
+        QTest::newRow("sign") << "-5" << "";
+        QTest::newRow("exponent") << "1e5" << "";
+        QTest::newRow("no digit") << "." << "";
+        QTest::newRow("empty") << "" << "";
+    }
+    void paste()
+    {
+        QFETCH(QString, text);
+        QTEST(PastedNumberKeys(text, QStringLiteral(",")), "keys");
+    }
 };
 
 QTEST_GUILESS_MAIN(TestNumberFormat)

@@ -1,0 +1,67 @@
+#!/usr/bin/python3
+"""The calculator as a screen reader (AT-SPI) and the X clipboard see it, on test_desktop's desk. Args: as there"""
+import os, subprocess, sys
+import test_desktop as t
+from test_desktop import App, ENV, keys, spawn, wait
+
+QUIET = dict(stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+
+def screen_reader():
+    """Each key is named for what it does; the window is named by the number shown, and each new one is announced."""
+    os.mkdir(t.TMP + '/xdg', 0o700)  # a session bus of our own; its accessibility bus puts its socket here
+    t.SERVERS.append(spawn(['dbus-daemon', '--session', '--nofork', f'--address=unix:path={t.TMP}/bus'],
+                           env=dict(ENV, XDG_RUNTIME_DIR=t.TMP + '/xdg'), **QUIET))
+    wait('session bus', lambda: os.path.exists(t.TMP + '/bus'))
+    ENV.update(DBUS_SESSION_BUS_ADDRESS=f'unix:path={t.TMP}/bus', QT_LINUX_ACCESSIBILITY_ALWAYS_ON='1')
+    os.environ.update({k: ENV[k] for k in ('DISPLAY', 'DBUS_SESSION_BUS_ADDRESS')})
+    import pyatspi  # only now: it connects to the bus that it finds
+    from gi.repository import GLib
+    heard = []  # the window's name at each accessible-name change, read as the change arrives
+    pyatspi.Registry.registerEventListener(lambda e: heard.append(e.source.name),
+                                           'object:property-change:accessible-name')
+    app = App()  # after the listener: the program asks at its start which events are listened for
+    ours = lambda: [a for a in pyatspi.Registry.getDesktop(0) if a and a.get_process_id() == app.p.pid]
+    calc = wait('the calculator', lambda: next((w for a in ours() for w in a if w.name == app.title()), None))
+    wait('names of the keys, in the order AC / * - 7 8 9 ...', lambda: [b.name for b in calc],
+         ['オールクリア', '割る', '掛ける', '引く', *'789456123', '0', '小数点', '足す', 'イコール'])
+
+    def announced():
+        while GLib.MainContext.default().iteration(False):  # hands over the events that have come
+            pass
+        return heard
+    said = []
+    for key, shown in [('BackSpace', '0'), ('1', '1'), ('2', '12'), ('plus 3', '3'), ('Return', '15')]:
+        app.press(key)
+        said.append(shown)
+        wait(f'numbers announced, one a change, after {key}', announced, said, hold=0.2)
+
+
+CLIPBOARD = [  # clipboard set before (None: not set), keys typed after BackSpace, title then
+    (None, '1 period 5 ctrl+c', '1.5'),  # copied: the clipboard then holds the title
+    (None, '2 slash 8 Return ctrl+Insert', '0.25'),
+    (' 0.25\n', '9 ctrl+v plus 1 Return', '1.25'),  # replaces the number being typed; blanks around are ignored
+    ('7.', '1 plus 2 Return shift+Insert 5', '7.5'),  # after = a new number, whose point holds for what follows
+    ('-3', '1 2 ctrl+v 3', '123'),  # refused whole: no partial paste, the entry stays
+    ('1,234', '4 shift+Insert 5', '45'),  # a thousands separator, the point being '.' here
+]
+
+
+def clipboard():
+    """Ctrl+C and Ctrl+Insert copy the number shown; Ctrl+V and Shift+Insert type one from the clipboard."""
+    app = App()
+    text = lambda: subprocess.run(['xclip', '-sel', 'clip', '-o'], env=ENV, capture_output=True).stdout.decode()
+    for before, typed, title in CLIPBOARD:
+        if before:  # xclip serves it until another takes the clipboard over, or the run ends
+            owner = spawn(['xclip', '-quiet', '-sel', 'clip'], stdin=subprocess.PIPE, **QUIET)
+            t.SERVERS.append(owner), owner.stdin.write(before.encode()), owner.stdin.close()
+            wait(f'{before!r} in the clipboard', text, before)
+        app.press('BackSpace')
+        keys(typed)
+        wait(f'title after {typed}', app.title, title)
+        wait(f'clipboard after {typed}', text, before or title)
+
+
+if __name__ == '__main__':
+    t.CASES = [screen_reader, clipboard]
+    sys.exit(t.main())
