@@ -4,12 +4,14 @@ BUILD_DIR ?= build
 JOBS      ?= $(shell nproc 2>/dev/null || echo 2)
 
 # Build tools and Qt, the Japanese Gothic font the windows ask for, and the
-# X server, window manager, tray and tools the desktop tests start and drive.
-PACKAGES := cmake make g++ qt6-base-dev libxcb1-dev fonts-ipafont-gothic fonts-ipafont-mincho xvfb xauth icewm xdotool x11-utils x11-xkb-utils python3 python3-xlib
+# X server, window manager, tray and tools the desktop tests start and drive;
+# the renderer of the installed icon sizes.
+PACKAGES := cmake make g++ qt6-base-dev libxcb1-dev fonts-ipafont-gothic fonts-ipafont-mincho xvfb xauth icewm xdotool x11-utils x11-xkb-utils python3 python3-xlib \
+            librsvg2-bin
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps configure build run test check-sanitize clean
+.PHONY: all deps configure build run test check-sanitize clean install
 
 all: build
 
@@ -42,6 +44,13 @@ run: build
 
 test: build
 	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+# The program, its desktop entry, icons, AppStream data and manual page under
+# $(DESTDIR)$(PREFIX): `make install PREFIX=/usr DESTDIR=/tmp/stage`.
+PREFIX ?= /usr/local
+
+install: build
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD_DIR) --prefix "$(PREFIX)"
 
 # The program and its tests built with AddressSanitizer and UBSan in a folder of
 # their own, unoptimised so that nothing is optimised away; any finding fails the run.
