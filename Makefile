@@ -5,13 +5,13 @@ JOBS      ?= $(shell nproc 2>/dev/null || echo 2)
 
 # Build tools and Qt, the Japanese Gothic font the windows ask for, and the
 # X server, window manager, tray and tools the desktop tests start and drive;
-# the renderer of the installed icon sizes.
+# the renderer of the installed icon sizes and the tools CPack builds the .deb with.
 PACKAGES := cmake make g++ qt6-base-dev libxcb1-dev fonts-ipafont-gothic fonts-ipafont-mincho xvfb xauth icewm xdotool x11-utils x11-xkb-utils python3 python3-xlib \
-            librsvg2-bin
+            librsvg2-bin dpkg-dev file
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps configure build run test check-sanitize clean install
+.PHONY: all deps configure build run test check-sanitize clean install deb
 
 all: build
 
@@ -51,6 +51,10 @@ PREFIX ?= /usr/local
 
 install: build
 	DESTDIR="$(DESTDIR)" cmake --install $(BUILD_DIR) --prefix "$(PREFIX)"
+
+# The same for /usr as a Debian package in $(BUILD_DIR), for `apt install ./...deb`.
+deb: build
+	cd $(BUILD_DIR) && cpack -G DEB
 
 # The program and its tests built with AddressSanitizer and UBSan in a folder of
 # their own, unoptimised so that nothing is optimised away; any finding fails the run.
