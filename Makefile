@@ -5,9 +5,10 @@ JOBS      ?= $(shell nproc 2>/dev/null || echo 2)
 
 # Build tools and Qt, the Japanese Gothic font the windows ask for, and the
 # X server, window manager, tray and tools the desktop tests start and drive;
-# the renderer of the installed icon sizes and the tools CPack builds the .deb with.
+# the renderer of the installed icon sizes, the tools CPack builds the .deb with
+# and the checkers the package test runs on it.
 PACKAGES := cmake make g++ qt6-base-dev libxcb1-dev fonts-ipafont-gothic fonts-ipafont-mincho xvfb xauth icewm xdotool x11-utils x11-xkb-utils python3 python3-xlib \
-            librsvg2-bin dpkg-dev file
+            librsvg2-bin dpkg-dev file desktop-file-utils appstream lintian
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
