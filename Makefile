@@ -5,13 +5,16 @@ JOBS      ?= $(shell nproc 2>/dev/null || echo 2)
 
 # Build tools and Qt, the Japanese Gothic font the windows ask for, and the
 # X server, window manager, tray and tools the desktop tests start and drive;
-# with the session bus, AT-SPI and clipboard tool that they read the program through.
+# with the session bus, AT-SPI and clipboard tool that they read the program through;
+# the renderer of the installed icon sizes, the tools CPack builds the .deb with
+# and the checkers the package test runs on it.
 PACKAGES := cmake make g++ qt6-base-dev libxcb1-dev fonts-ipafont-gothic fonts-ipafont-mincho xvfb xauth icewm xdotool x11-utils x11-xkb-utils python3 python3-xlib \
-            dbus-daemon at-spi2-core python3-pyatspi gir1.2-atspi-2.0 xclip
+            dbus-daemon at-spi2-core python3-pyatspi gir1.2-atspi-2.0 xclip \
+            librsvg2-bin dpkg-dev file desktop-file-utils appstream lintian
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps configure build run test check-sanitize clean
+.PHONY: all deps configure build run test check-sanitize clean install deb
 
 all: build
 
@@ -44,6 +47,17 @@ run: build
 
 test: build
 	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+# The program, its desktop entry, icons, AppStream data and manual page under
+# $(DESTDIR)$(PREFIX): `make install PREFIX=/usr DESTDIR=/tmp/stage`.
+PREFIX ?= /usr/local
+
+install: build
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD_DIR) --prefix "$(PREFIX)"
+
+# The same for /usr as a Debian package in $(BUILD_DIR), for `apt install ./...deb`.
+deb: build
+	cd $(BUILD_DIR) && cpack -G DEB
 
 # The program and its tests built with AddressSanitizer and UBSan in a folder of
 # their own, unoptimised so that nothing is optimised away; any finding fails the run.

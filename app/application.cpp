@@ -14,7 +14,8 @@ MochitenApplication::MochitenApplication(int &argc, char **argv)
     // title bar is its display. applicationDisplayName() falls back to the name above.
     setOrganizationName(QStringLiteral("HinokiWorks"));
     setApplicationVersion(QStringLiteral(MOCHITEN_VERSION_STRING));
-    setDesktopFileName(QStringLiteral("mochiten"));
+    // Ties the windows to the installed desktop entry (Wayland's app_id, the task bar's icon).
+    setDesktopFileName(QStringLiteral(MOCHITEN_APP_ID));
     // Windows without an icon of their own (the calculator) show the program's.
     setWindowIcon(programIcon(":/icons/mochiten.png"));
     // The tray keeps the program alive; it ends only through its exit sequence.
