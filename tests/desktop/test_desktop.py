@@ -58,7 +58,7 @@ def keys(text):
     run('xdotool', 'key', *text.split())
 
 
-def start_desk():
+def start_x():
     global D, ROOT
     r, w = os.pipe()
     SERVERS.append(spawn(['Xvfb', '-displayfd', str(w), '-screen', '0', '1280x1024x24', '-nolisten', 'tcp'],
@@ -68,6 +68,10 @@ def start_desk():
         ENV['DISPLAY'] = ':' + f.readline().strip()
     D = display.Display(ENV['DISPLAY'])
     ROOT = D.screen().root
+
+
+def start_desk():
+    start_x()
     Path(TMP, 'icewm').mkdir()
     Path(TMP, 'icewm/preferences').write_text(''.join(  # a task bar with nothing that moves
         f'TaskBarShow{k}=0\n' for k in ('Clock', 'CPUStatus', 'NetStatus', 'MEMStatus', 'MailboxStatus')))
@@ -154,9 +158,9 @@ class App:
         return next((c for p, c in tree(ROOT) if p.id != ROOT.id and c.id not in managed and self.mine(c)
                      and prop(c, '_XEMBED_INFO') is not None and state(c) == SHOWN), None)
 
-    def menu(self):
+    def menu(self, anyones=False):  # a host of StatusNotifierItems shows the menu it was handed
         tip = D.intern_atom('_NET_WM_WINDOW_TYPE_TOOLTIP')
-        return any(w.get_attributes().override_redirect and state(w) == SHOWN and self.mine(w)
+        return any(w.get_attributes().override_redirect and state(w) == SHOWN and (anyones or self.mine(w))
                    and tip not in (prop(w, '_NET_WM_WINDOW_TYPE') or []) for w in ROOT.query_tree().children)
 
     def click_tray(self, button=3):
@@ -296,11 +300,11 @@ CASES = [menu_entries, calculator_keys, hide_and_show_in_place, settings_without
          placement_survives_restart]
 
 
-def main():
-    chosen = [c for c in CASES if not sys.argv[2:] or c.__name__ in sys.argv[2:]]
+def main(cases=CASES, desk=start_desk):
+    chosen = [c for c in cases if not sys.argv[2:] or c.__name__ in sys.argv[2:]]
     passed = 0
     try:
-        start_desk()
+        desk()
         for case in chosen:
             start = time.monotonic()
             try:
