@@ -3,10 +3,12 @@
 BUILD_DIR ?= build
 JOBS      ?= $(shell nproc 2>/dev/null || echo 2)
 
-# Build tools and Qt, the Japanese Gothic font the windows ask for, and the
-# X server, window manager, trays, bus and tools the desktop tests start and drive.
-PACKAGES := cmake make g++ qt6-base-dev libxcb1-dev fonts-ipafont-gothic fonts-ipafont-mincho \
-  xvfb xauth icewm xdotool x11-utils x11-xkb-utils python3 python3-xlib lxqt-panel dbus-daemon
+# Build tools and Qt with its Wayland plugin, the Japanese Gothic font the windows
+# ask for, and the X servers, window manager, trays, bus, Wayland compositor and
+# tools the desktop tests start and drive.
+PACKAGES := cmake make g++ qt6-base-dev qt6-wayland libxcb1-dev fonts-ipafont-gothic fonts-ipafont-mincho \
+  xvfb xauth icewm xdotool x11-utils x11-xkb-utils python3 python3-xlib \
+  lxqt-panel dbus-daemon weston xwayland
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 

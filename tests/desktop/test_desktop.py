@@ -118,14 +118,15 @@ class App:
     """A program instance with its own settings and runtime folders; a second start (share=) uses the same."""
     last_tray_click = 0.0  # of any instance: nearer clicks make a double click
 
-    def __init__(self, conf=None, share=None):
+    def __init__(self, conf=None, share=None, **env):  # env: variables that differ from ENV, None to drop one
         self.dir = share.dir if share else tempfile.mkdtemp(dir=TMP)
         if not share:
             os.mkdir(self.dir + '/config'), os.mkdir(self.dir + '/run', 0o700)
             if conf:
                 Path(self.dir, 'config/HinokiWorks.conf').write_text(
                     '[Mochica]\n' + ''.join(f'{k}={v}\n' for k, v in conf.items()))
-        env = dict(ENV, XDG_CONFIG_HOME=self.dir + '/config', XDG_RUNTIME_DIR=self.dir + '/run')
+        env = dict(ENV, XDG_CONFIG_HOME=self.dir + '/config', XDG_RUNTIME_DIR=self.dir + '/run', **env)
+        env = {k: v for k, v in env.items() if v is not None}
         with open(self.dir + '/log', 'ab') as log:
             self.p = spawn([BINARY], env=env, stdout=log, stderr=subprocess.STDOUT)
         STARTED.append(self)
