@@ -75,7 +75,10 @@ int runMochiten(int argc, char **argv)
         return 1;
     }
 
+    const bool platformChosen = choosePlatformPlugin();
     MochitenApplication app(argc, argv);
+    if (platformChosen) // the browser that help links start chooses for itself
+        qunsetenv("QT_QPA_PLATFORM");
     installJapaneseFontSubstitutes();
 
     int code = 0;

@@ -142,9 +142,10 @@ void Tform_Calc::applySavedPosition()
 
 void Tform_Calc::storePosition()
 {
-    // A window that has never been placed has no position of its own yet: keep
-    // the stored one rather than overwrite it with the toolkit's default.
-    if (m_placedOnScreen) {
+    // A window that has never been placed, or that the window system places
+    // itself, has no position of its own: keep the stored one rather than
+    // overwrite it with the toolkit's default.
+    if (m_placedOnScreen && windowPlacementWorks()) {
         const QPoint applied = representablePosition(Setting.Window_Calc_Window_Left, Setting.Window_Calc_Window_Top);
         keepUnlessChanged(Setting.Window_Calc_Window_Left, pos().x(), applied.x());
         keepUnlessChanged(Setting.Window_Calc_Window_Top, pos().y(), applied.y());

@@ -82,8 +82,10 @@ void Tform_Log::FormHide()
     TSetting &s = Setting;
     const QPoint place = representablePosition(s.Window_Log_Window_Left, s.Window_Log_Window_Top);
     const QSize size = representableSize(s.Window_Log_Window_Width, s.Window_Log_Window_Height);
-    keepUnlessChanged(s.Window_Log_Window_Left, x(), place.x());
-    keepUnlessChanged(s.Window_Log_Window_Top, y(), place.y());
+    if (windowPlacementWorks()) {
+        keepUnlessChanged(s.Window_Log_Window_Left, x(), place.x());
+        keepUnlessChanged(s.Window_Log_Window_Top, y(), place.y());
+    }
     keepUnlessChanged(s.Window_Log_Window_Height, height(), size.height());
     keepUnlessChanged(s.Window_Log_Window_Width, width(), size.width());
 }

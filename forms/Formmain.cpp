@@ -105,8 +105,10 @@ void Tform_Main::createTrayIcon()
 
     TrayIcon = new QSystemTrayIcon(programIcon(":/icons/mochiten.png"), this);
     TrayIcon->setToolTip(QStringLiteral("Mochiten"));
-    // No context menu is handed to the icon: the handler opens it, so that it
-    // opens once and only on the right button.
+    // A StatusNotifierItem host (lxqt-panel, Plasma, the GNOME extension) shows
+    // the menu it is handed and would ask us for nothing on a right click; an
+    // XEmbed tray opens it too. The handler opens it where nothing else has.
+    TrayIcon->setContextMenu(pm_RightBtn);
     connect(TrayIcon, &QSystemTrayIcon::activated, this, &Tform_Main::TrayIconMouseUp);
 }
 
@@ -176,7 +178,8 @@ void Tform_Main::TrayIconMouseUp(QSystemTrayIcon::ActivationReason reason)
         act_CalculationExecute();
         break;
     case QSystemTrayIcon::Context:
-        pm_RightBtn->popup(QCursor::pos());
+        if (!pm_RightBtn->isVisible())
+            pm_RightBtn->popup(QCursor::pos());
         break;
     default:
         break;

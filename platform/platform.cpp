@@ -5,6 +5,7 @@
 #include <QDesktopServices>
 #include <QFont>
 #include <QFontDatabase>
+#include <QGuiApplication>
 #include <QSysInfo>
 #include <QPoint>
 #include <QSize>
@@ -18,7 +19,6 @@
 #endif
 
 #ifdef MOCHITEN_HAVE_XCB
-#  include <QGuiApplication>
 #  include <xcb/xcb.h>
 #  include <cstdlib>
 
@@ -28,6 +28,20 @@ static xcb_connection_t *x11Connection()
     return x11 ? x11->connection() : nullptr;
 }
 #endif
+
+bool choosePlatformPlugin()
+{
+#if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN)
+    if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        return false;
+    // Wayland stays as the fallback should the X server refuse us.
+    const char *plugin = !qEnvironmentVariableIsEmpty("DISPLAY") ? "xcb;wayland"
+                         : !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ? "wayland" : nullptr;
+    return plugin && qputenv("QT_QPA_PLATFORM", plugin);
+#else
+    return false;
+#endif
+}
 
 void installJapaneseFontSubstitutes()
 {
@@ -141,6 +155,11 @@ bool isShownOnScreen(const QWidget *window)
 #else
     return true;
 #endif
+}
+
+bool windowPlacementWorks()
+{
+    return !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
 }
 
 void mapAgain(QWidget *window)

@@ -12,6 +12,14 @@ class QWidget;
 
 // What the program needs from the operating system beyond Qt.
 
+// Picks the window-system plugin; call before the application object exists.
+// Where an X server is at hand, Wayland session or not, the program runs as an
+// X11 client: only there can it put its windows back where they were and show
+// the number in its title bar. With Wayland alone it runs as a Wayland client,
+// unplaced. A QT_QPA_PLATFORM of the user's own is left as it is. Returns true
+// when it set the variable, which programs we start should then not inherit.
+bool choosePlatformPlugin();
+
 // The windows ask for "ＭＳ Ｐゴシック" and "ＭＳ Ｐ明朝", which only Windows has;
 // elsewhere an installed Japanese face stands in so that no text shows as boxes.
 void installJapaneseFontSubstitutes();
@@ -51,6 +59,10 @@ bool isTitleBarDoubleClick(const QByteArray &eventType, void *message);
 // True when the window system really shows the window: on X11 it is mapped.
 // Qt's own flag can say visible for a window the window manager has withdrawn.
 bool isShownOnScreen(const QWidget *window);
+
+// False where windows are neither put where asked nor told where they are
+// (Wayland): the places stored from an X11 or Windows session are kept there.
+bool windowPlacementWorks();
 
 // Asks the window system to map again a window that Qt already takes for shown.
 void mapAgain(QWidget *window);

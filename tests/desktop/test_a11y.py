@@ -63,5 +63,4 @@ def clipboard():
 
 
 if __name__ == '__main__':
-    t.CASES = [screen_reader, clipboard]
-    sys.exit(t.main())
+    sys.exit(t.main([screen_reader, clipboard]))

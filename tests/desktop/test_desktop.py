@@ -58,7 +58,7 @@ def keys(text):
     run('xdotool', 'key', *text.split())
 
 
-def start_desk():
+def start_x():
     global D, ROOT
     r, w = os.pipe()
     SERVERS.append(spawn(['Xvfb', '-displayfd', str(w), '-screen', '0', '1280x1024x24', '-nolisten', 'tcp'],
@@ -68,6 +68,10 @@ def start_desk():
         ENV['DISPLAY'] = ':' + f.readline().strip()
     D = display.Display(ENV['DISPLAY'])
     ROOT = D.screen().root
+
+
+def start_desk():
+    start_x()
     Path(TMP, 'icewm').mkdir()
     Path(TMP, 'icewm/preferences').write_text(''.join(  # a task bar with nothing that moves
         f'TaskBarShow{k}=0\n' for k in ('Clock', 'CPUStatus', 'NetStatus', 'MEMStatus', 'MailboxStatus')))
@@ -114,14 +118,15 @@ class App:
     """A program instance with its own settings and runtime folders; a second start (share=) uses the same."""
     last_tray_click = 0.0  # of any instance: nearer clicks make a double click
 
-    def __init__(self, conf=None, share=None):
+    def __init__(self, conf=None, share=None, **env):  # env: variables that differ from ENV, None to drop one
         self.dir = share.dir if share else tempfile.mkdtemp(dir=TMP)
         if not share:
             os.mkdir(self.dir + '/config'), os.mkdir(self.dir + '/run', 0o700)
             if conf:
                 Path(self.dir, 'config/HinokiWorks.conf').write_text(
                     '[Mochica]\n' + ''.join(f'{k}={v}\n' for k, v in conf.items()))
-        env = dict(ENV, XDG_CONFIG_HOME=self.dir + '/config', XDG_RUNTIME_DIR=self.dir + '/run')
+        env = dict(ENV, XDG_CONFIG_HOME=self.dir + '/config', XDG_RUNTIME_DIR=self.dir + '/run', **env)
+        env = {k: v for k, v in env.items() if v is not None}
         with open(self.dir + '/log', 'ab') as log:
             self.p = spawn([BINARY], env=env, stdout=log, stderr=subprocess.STDOUT)
         STARTED.append(self)
@@ -154,9 +159,9 @@ class App:
         return next((c for p, c in tree(ROOT) if p.id != ROOT.id and c.id not in managed and self.mine(c)
                      and prop(c, '_XEMBED_INFO') is not None and state(c) == SHOWN), None)
 
-    def menu(self):
+    def menu(self, anyones=False):  # a host of StatusNotifierItems shows the menu it was handed
         tip = D.intern_atom('_NET_WM_WINDOW_TYPE_TOOLTIP')
-        return any(w.get_attributes().override_redirect and state(w) == SHOWN and self.mine(w)
+        return any(w.get_attributes().override_redirect and state(w) == SHOWN and (anyones or self.mine(w))
                    and tip not in (prop(w, '_NET_WM_WINDOW_TYPE') or []) for w in ROOT.query_tree().children)
 
     def click_tray(self, button=3):
@@ -296,11 +301,11 @@ CASES = [menu_entries, calculator_keys, hide_and_show_in_place, settings_without
          placement_survives_restart]
 
 
-def main():
-    chosen = [c for c in CASES if not sys.argv[2:] or c.__name__ in sys.argv[2:]]
+def main(cases=CASES, desk=start_desk):
+    chosen = [c for c in cases if not sys.argv[2:] or c.__name__ in sys.argv[2:]]
     passed = 0
     try:
-        start_desk()
+        desk()
         for case in chosen:
             start = time.monotonic()
             try:

@@ -1,0 +1,37 @@
+#!/usr/bin/python3
+"""The tray icon under lxqt-panel's StatusNotifierItem host, on a private Xvfb and session bus. Args: PATH/TO/mochiten"""
+import test_desktop as t
+from test_desktop import *
+
+
+def start_panel():  # with the notifier area alone; lxqt-panel is the StatusNotifierWatcher too
+    t.start_x()
+    SERVERS.append(spawn(['dbus-daemon', '--session', '--print-address', '--syslog-only'], stdout=subprocess.PIPE))
+    ENV['DBUS_SESSION_BUS_ADDRESS'] = SERVERS[-1].stdout.readline().decode().strip()
+    Path(TMP, '.config/lxqt').mkdir(parents=True)
+    Path(TMP, '.config/lxqt/panel.conf').write_text('[General]\npanels=p\n[p]\nplugins=s\n[s]\ntype=statusnotifier\n')
+    SERVERS.append(spawn(['lxqt-panel'], stderr=subprocess.DEVNULL))
+
+
+def sni_tray():
+    """Icon in the panel, no calculator at start; left click: calculator; right click: tray menu, Escape, Exit."""
+    panel = wait('panel', lambda: next((w for _, w in t.tree(t.ROOT) if t.name(w) == 'LXQt Panel'), None), timeout=15)
+    w, h = panel.get_geometry().width, panel.get_geometry().height
+    def icon():  # the first pixel unlike the last, in our icon on the panel's only button; the panel paints no other
+        pixels = panel.get_image(0, 0, w, h, X.ZPixmap, 0xffffffff).data
+        return next((i // 4 % w for i in range(0, len(pixels), 4) if pixels[i:i + 3] != pixels[-4:-1]), None)
+    wait('panel painted, empty', icon, None, timeout=15)  # Qt looks for a host once, at start
+    app = App({'Window_Calc_OpenWindowAtBoot': 1})
+    menu = lambda: app.menu(anyones=True)
+    x = wait('our icon in the panel', icon)
+    wait('calculator at start', app.state, HIDDEN, hold=0.5)
+    for button, key, calc in [(1, None, SHOWN), (3, 'Escape', SHOWN), (3, 'e', 'no window')]:
+        t.click_in(panel, x, h // 2, button)
+        if key:
+            wait('tray menu after a right click', menu, True), keys(key)
+        wait(f'tray menu after {key or "a left click"}', menu, False)
+        wait(f'calculator after {key or "a left click"}', app.state, calc)
+    app.ends(0)
+
+
+sys.exit(t.main([sni_tray], start_panel))

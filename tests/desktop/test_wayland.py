@@ -1,0 +1,33 @@
+#!/usr/bin/python3
+"""The program in a headless weston with XWayland and no tray, read back from XWayland. Args: PATH/TO/mochiten"""
+import re
+import test_desktop as t
+from test_desktop import *
+
+PLACE = {'Window_Calc_Window_Left': '200', 'Window_Calc_Window_Top': '150'}
+SESSIONS = [  # the session's variables beside WAYLAND_DISPLAY; whether the calculator is then an X11 window
+    (dict(QT_QPA_PLATFORM=None), True),  # XWayland at hand: X11, where windows can be placed
+    (dict(QT_QPA_PLATFORM=None, DISPLAY=None, XDG_SESSION_TYPE=None), False),  # Wayland alone
+    (dict(QT_QPA_PLATFORM='wayland'), False)]  # the user's own choice
+
+
+def start_weston():  # XWayland starts at the first X client, on the display that weston's log names
+    os.mkdir(TMP + '/wl', 0o700)
+    SERVERS.append(spawn(['weston', '--backend=headless-backend.so', '--xwayland', '--socket=wl'],
+                         env=dict(ENV, XDG_RUNTIME_DIR=TMP + '/wl'), stderr=open(TMP + '/wl/log', 'w')))
+    x = wait('XWayland display', lambda: re.search(r'listening on display (:\d+)', Path(TMP, 'wl/log').read_text()))
+    ENV.update(DISPLAY=x[1], WAYLAND_DISPLAY=TMP + '/wl/wl', XDG_SESSION_TYPE='wayland', XDG_CURRENT_DESKTOP='weston')
+    t.D = display.Display(x[1])
+    t.ROOT = t.D.screen().root
+
+
+def wayland_sessions():
+    """No tray: the calculator shows at start, on XWayland if at hand; SIGTERM saves; Wayland keeps the stored place."""
+    for env, x11 in SESSIONS:
+        app = App(dict(PLACE, Window_Calc_OpenWindowAtBoot=1), **env)
+        wait(f'{env}: running, on XWayland', lambda: (app.p.poll(), app.state() == SHOWN), (None, x11), hold=1)
+        app.p.terminate(), app.ends(0)
+        app.saved(f'{env}: settings saved', Window_Calc_OpenWindowAtBoot='1', **({} if x11 else PLACE))
+
+
+sys.exit(t.main([wayland_sessions], start_weston))
