@@ -1,6 +1,7 @@
 #include "formsupport.h"
 
 #include <QGuiApplication>
+#include <QHash>
 #include <QImageReader>
 #include <QPixmap>
 #include <QScreen>
@@ -15,9 +16,15 @@ QFont programFont(int pixels)
 
 QIcon programIcon(const char *resource)
 {
-    QImageReader reader(QString::fromLatin1(resource), "png");
-    reader.setAutoDetectImageFormat(false);
-    return QIcon(QPixmap::fromImage(reader.read()));
+    // Kept once read: the program's own icon alone is asked for three times at start.
+    static QHash<QByteArray, QIcon> read;
+    QIcon &icon = read[resource];
+    if (icon.isNull()) {
+        QImageReader reader(QString::fromLatin1(resource), "png");
+        reader.setAutoDetectImageFormat(false);
+        icon = QIcon(QPixmap::fromImage(reader.read()));
+    }
+    return icon;
 }
 
 void centreOnScreen(QWidget *window)
