@@ -4,16 +4,14 @@ import os, subprocess, sys
 import test_desktop as t
 from test_desktop import App, ENV, keys, spawn, wait
 
-QUIET = dict(stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-
 
 def screen_reader():
     """Each key is named for what it does; the window is named by the number shown, and each new one is announced."""
     os.mkdir(t.TMP + '/xdg', 0o700)  # a session bus of our own; its accessibility bus puts its socket here
-    t.SERVERS.append(spawn(['dbus-daemon', '--session', '--nofork', f'--address=unix:path={t.TMP}/bus'],
-                           env=dict(ENV, XDG_RUNTIME_DIR=t.TMP + '/xdg'), **QUIET))
-    wait('session bus', lambda: os.path.exists(t.TMP + '/bus'))
-    ENV.update(DBUS_SESSION_BUS_ADDRESS=f'unix:path={t.TMP}/bus', QT_LINUX_ACCESSIBILITY_ALWAYS_ON='1')
+    t.SERVERS.append(spawn(['dbus-daemon', '--session', '--nofork', '--print-address', '--syslog-only'],
+                           env=dict(ENV, XDG_RUNTIME_DIR=t.TMP + '/xdg'), stdout=subprocess.PIPE))
+    ENV.update(DBUS_SESSION_BUS_ADDRESS=t.SERVERS[-1].stdout.readline().decode().strip(),
+               QT_LINUX_ACCESSIBILITY_ALWAYS_ON='1')
     os.environ.update({k: ENV[k] for k in ('DISPLAY', 'DBUS_SESSION_BUS_ADDRESS')})
     import pyatspi  # only now: it connects to the bus that it finds
     from gi.repository import GLib
@@ -53,7 +51,7 @@ def clipboard():
     text = lambda: subprocess.run(['xclip', '-sel', 'clip', '-o'], env=ENV, capture_output=True).stdout.decode()
     for before, typed, title in CLIPBOARD:
         if before:  # xclip serves it until another takes the clipboard over, or the run ends
-            owner = spawn(['xclip', '-quiet', '-sel', 'clip'], stdin=subprocess.PIPE, **QUIET)
+            owner = spawn(['xclip', '-quiet', '-sel', 'clip'], stdin=subprocess.PIPE, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
             t.SERVERS.append(owner), owner.stdin.write(before.encode()), owner.stdin.close()
             wait(f'{before!r} in the clipboard', text, before)
         app.press('BackSpace')
@@ -62,5 +60,4 @@ def clipboard():
         wait(f'clipboard after {typed}', text, before or title)
 
 
-if __name__ == '__main__':
-    sys.exit(t.main([screen_reader, clipboard]))
+sys.exit(t.main([screen_reader, clipboard]))

@@ -22,14 +22,13 @@ def sni_tray():
         return next((i // 4 % w for i in range(0, len(pixels), 4) if pixels[i:i + 3] != pixels[-4:-1]), None)
     wait('panel painted, empty', icon, None, timeout=15)  # Qt looks for a host once, at start
     app = App({'Window_Calc_OpenWindowAtBoot': 1})
-    menu = lambda: app.menu(anyones=True)
     x = wait('our icon in the panel', icon)
     wait('calculator at start', app.state, HIDDEN, hold=0.5)
     for button, key, calc in [(1, None, SHOWN), (3, 'Escape', SHOWN), (3, 'e', 'no window')]:
         t.click_in(panel, x, h // 2, button)
         if key:
-            wait('tray menu after a right click', menu, True), keys(key)
-        wait(f'tray menu after {key or "a left click"}', menu, False)
+            wait('tray menu after a right click', lambda: app.menu(anyones=True), True), keys(key)
+        wait(f'tray menu after {key or "a left click"}', lambda: app.menu(anyones=True), False)
         wait(f'calculator after {key or "a left click"}', app.state, calc)
     app.ends(0)
 
