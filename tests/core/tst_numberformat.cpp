@@ -25,7 +25,6 @@ private slots:
         QTest::newRow("largest double") << L::max() << "1.79769313486232E308";
         QTest::newRow("just below 0.0001 rounds to it") << std::nextafter(0.0001, 0.0) << "0.0001";
         QTest::newRow("fifteen nines below 0.0001") << 0.0000999999999999999 << "9.99999999999999E-05";
-        QTest::newRow("0.00001") << 0.00001 << "1E-05";
         QTest::newRow("smallest subnormal") << L::denorm_min() << "4.94065645841247E-324";
         QTest::newRow("infinity") << L::infinity() << "INF";
         QTest::newRow("-infinity") << -L::infinity() << "-INF";
@@ -53,7 +52,6 @@ private slots:
         QTest::newRow("sign") << "-5" << "";
         QTest::newRow("exponent") << "1e5" << "";
         QTest::newRow("no digit") << "." << "";
-        QTest::newRow("empty") << "" << "";
     }
     void paste()
     {

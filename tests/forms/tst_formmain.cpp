@@ -35,7 +35,6 @@ private slots:
     {
         QTest::addColumn<bool>("settingsOpen");
         QTest::addColumn<bool>("minimised");
-        QTest::newRow("calculator hidden: shown") << false << false;
         QTest::newRow("calculator minimised: restored") << false << true;
         QTest::newRow("settings open: they lead to us") << true << false;
     }
