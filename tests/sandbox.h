@@ -14,12 +14,12 @@ class Sandbox
 public:
     Sandbox()
     {
-        for (const char *folder : {"config", "run", "tmp", "cache", "home"})
-            QDir(m_dir.path()).mkpath(folder);
-        QFile::setPermissions(path("run"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner); // as a session's is
         for (const auto &[name, folder] : {std::pair{"XDG_CONFIG_HOME", "config"}, {"XDG_RUNTIME_DIR", "run"},
-                                          {"TMPDIR", "tmp"}, {"XDG_CACHE_HOME", "cache"}, {"HOME", "home"}})
+                                          {"TMPDIR", "tmp"}, {"XDG_CACHE_HOME", "cache"}, {"HOME", "home"}}) {
+            QDir(m_dir.path()).mkpath(folder);
             env.insert(name, path(folder));
+        }
+        QFile::setPermissions(path("run"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner); // as a session's is
         env.insert("QT_QPA_PLATFORM", "offscreen");
     }
     QString path(const QString &name) const { return m_dir.path() + '/' + name; }
@@ -38,14 +38,8 @@ public:
     }
     // With a usable lock the knock socket appears once an ordinary instance has its
     // windows and watches its signals; without one, as soon as it claims the socket.
-    bool waitUntilRunning(const QString &runDir = "run")
-    {
-        return QTest::qWaitFor([&] { return QFile::exists(path(runDir + "/Mochica.sock")); }, 10000);
-    }
-    static bool stillRunningAfter(QProcess *p, int ms)
-    {
-        return !p->waitForFinished(ms) && p->state() == QProcess::Running;
-    }
+    bool waitUntilRunning(const QString &runDir = "run") { return QTest::qWaitFor([&] { return QFile::exists(path(runDir + "/Mochica.sock")); }, 10000); }
+    static bool stillRunningAfter(QProcess *p, int ms) { return !p->waitForFinished(ms) && p->state() == QProcess::Running; }
 
 private:
     QTemporaryDir m_dir; // declared first, so the processes go before their folders

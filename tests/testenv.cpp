@@ -5,23 +5,22 @@
 #include <QFile>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <cstdlib>
-#include <string>
 
-static QString s_root;
+// Made before isolateFromTheUser runs, being first in this file; removed, with all it holds, at exit.
+static const QTemporaryDir s_root(QDir::tempPath() + QStringLiteral("/mochiten-test-XXXXXX"));
 
 static void isolateFromTheUser()
 {
-    std::string pattern = QDir::tempPath().toStdString() + "/mochiten-test-XXXXXX";
-    if (!mkdtemp(pattern.data()))
+    if (!s_root.isValid())
         std::abort(); // never fall back to the real configuration
-    s_root = QString::fromStdString(pattern);
-    QDir(s_root).mkpath(QStringLiteral("config"));
-    QDir(s_root).mkpath(QStringLiteral("run"));
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(s_root + QStringLiteral("/config")));
-    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(s_root + QStringLiteral("/run")));
+    QDir(s_root.path()).mkpath(QStringLiteral("config"));
+    QDir(s_root.path()).mkpath(QStringLiteral("run"));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(testConfigDir()));
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(s_root.filePath(QStringLiteral("run"))));
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, testConfigDir());
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, testConfigDir());
     QStandardPaths::setTestModeEnabled(true);
@@ -30,27 +29,9 @@ static void isolateFromTheUser()
 }
 Q_CONSTRUCTOR_FUNCTION(isolateFromTheUser)
 
-static void removeTheSandbox()
-{
-    if (!s_root.isEmpty())
-        QDir(s_root).removeRecursively();
-}
-Q_DESTRUCTOR_FUNCTION(removeTheSandbox)
-
-QString testConfigDir()
-{
-    return s_root + QStringLiteral("/config");
-}
-
-QString testSettingsFile()
-{
-    return testConfigDir() + QStringLiteral("/HinokiWorks.conf");
-}
-
-int storedValue(const QString &key)
-{
-    return QSettings(testSettingsFile(), QSettings::IniFormat).value(key, -1).toInt();
-}
+QString testConfigDir() { return s_root.filePath(QStringLiteral("config")); }
+QString testSettingsFile() { return testConfigDir() + QStringLiteral("/HinokiWorks.conf"); }
+int storedValue(const QString &key) { return QSettings(testSettingsFile(), QSettings::IniFormat).value(key, -1).toInt(); }
 
 int runUntilExit(const std::function<void()> &step)
 {

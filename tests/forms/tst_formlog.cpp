@@ -5,15 +5,7 @@
 #include <QToolBar>
 #include <QtTest>
 
-static QRect stored()
-{
-    return {Setting.Window_Log_Window_Left, Setting.Window_Log_Window_Top, Setting.Window_Log_Window_Width, Setting.Window_Log_Window_Height};
-}
-static void store(QRect r)
-{
-    Setting.Window_Log_Window_Left = r.x(), Setting.Window_Log_Window_Top = r.y();
-    Setting.Window_Log_Window_Width = r.width(), Setting.Window_Log_Window_Height = r.height();
-}
+static QRect stored() { return {Setting.Window_Log_Window_Left, Setting.Window_Log_Window_Top, Setting.Window_Log_Window_Width, Setting.Window_Log_Window_Height}; }
 
 class TestFormLog : public QObject
 {
@@ -39,7 +31,8 @@ private slots:
         QFETCH(QRect, placed);
         Setting.Window_Log_SaveWindowPos = Setting.ButtonFlat = !placed.isNull();
         Setting.Window_Log_OpenWindowAtBoot = !opens;
-        store(loaded);
+        Setting.Window_Log_Window_Left = loaded.x(), Setting.Window_Log_Window_Top = loaded.y();
+        Setting.Window_Log_Window_Width = loaded.width(), Setting.Window_Log_Window_Height = loaded.height();
         Tform_Log log;
         QCOMPARE(log.isVisible(), opens);
         const QRect centred(log.screen()->availableGeometry().center() - log.rect().center(), loaded.size());

@@ -9,13 +9,11 @@ build=$1 id=$2 tmp=$(mktemp -d) pid=
 trap 'kill $pid 2>/dev/null || true; rm -rf "$tmp"' EXIT
 fail() { echo "FAIL: $*"; exit 1; }
 cpack --config "$build/CPackConfig.cmake" -B "$tmp/out" >"$tmp/cpack.log" || { cat "$tmp/cpack.log"; exit 1; }
-deb=$(echo "$tmp"/out/*.deb)
+deb=$(echo "$tmp"/out/*.deb) usr=$tmp/root/usr
 dpkg-deb -x "$deb" "$tmp/root"
 depends=$(dpkg-deb -f "$deb" Depends)
 for p in fonts-ipafont-gothic libqt6widgets6; do echo "$depends" | grep -qw $p || fail "Depends: $depends"; done
-usr=$tmp/root/usr
-for f in bin/mochiten share/applications/$id.desktop share/metainfo/$id.metainfo.xml \
-         share/man/man1/mochiten.1.gz share/doc/mochiten/copyright; do
+for f in bin/mochiten share/applications/$id.desktop share/metainfo/$id.metainfo.xml share/man/man1/mochiten.1.gz share/doc/mochiten/copyright; do
     [ -s "$usr/$f" ] || fail "$f missing"
 done
 for n in 16 22 24 32 48 64 128 256; do
