@@ -33,7 +33,6 @@ private:
     void setToolBarFlat(bool flat);
     Ui::Tform_Log *ui;
     QPlainTextEdit *m_memo = nullptr; // made at the first showing
-
     bool m_centreAtFirstShow = false;
     bool m_shownBefore = false;
 };
