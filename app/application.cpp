@@ -1,6 +1,6 @@
 #include "application.h"
 
-#include "formsupport.h"
+#include "look.h"
 #include "version.h"
 
 #include <QIcon>

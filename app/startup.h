@@ -1,7 +1,5 @@
 #pragma once
 
-#include "debugmode.h"
-
 #include <QString>
 #include <QStringList>
 
@@ -11,10 +9,6 @@ QString commandLineText(const QStringList &arguments);
 
 // The switch counts only when the whole text is "/debug", in any letter case.
 bool isDebugSwitch(const QString &commandLine);
-
-// The five windows, created in the order they depend on each other, and destroyed.
-void createForms();
-void destroyForms();
 
 // The whole life of the program; returns the process exit code.
 int runMochiten(int argc, char **argv);

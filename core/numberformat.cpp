@@ -1,6 +1,6 @@
 #include "numberformat.h"
 
-#include "calcengine.h"
+#include "calculatorengine.h"
 
 #include <QLocale>
 #include <cmath>
@@ -73,5 +73,5 @@ QString PastedNumberKeys(const QString &text, const QString &decimalPoint)
             return {}; // nothing of a text that is not wholly a number
         }
     }
-    return digits > 0 && digits <= CalcEngine::MaxDigits ? keys : QString();
+    return digits > 0 && digits <= CalculatorEngine::MaxDigits ? keys : QString();
 }

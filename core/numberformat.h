@@ -16,6 +16,6 @@ QString FormatNumber(double value);
 // A number pasted into the calculator, as the keys that would type it: its
 // digits and "." for its decimal separator, which may be "." or decimalPoint
 // (the locale's). Blanks around it are ignored. Empty when no keys could type
-// it: no digit, more than CalcEngine::MaxDigits digits, a second separator, or
+// it: no digit, more than CalculatorEngine::MaxDigits digits, a second separator, or
 // anything else (a sign, an exponent, letters, a thousands separator).
 QString PastedNumberKeys(const QString &text, const QString &decimalPoint);

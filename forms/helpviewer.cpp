@@ -1,7 +1,6 @@
 #include "helpviewer.h"
 
-#include "formsupport.h"
-#include "platform.h"
+#include "look.h"
 
 #include <QScrollBar>
 #include <QTextBrowser>
@@ -28,7 +27,7 @@ HelpViewer::HelpViewer(QWidget *parent)
         if (url.scheme() == QLatin1String("qrc"))
             m_browser->setSource(url);
         else
-            openLink(url.toString()); // web and mail links belong to the desktop
+            emit linkActivated(url.toString()); // web and mail links belong to the desktop
     });
     resize(560, 600);
 }

@@ -5,8 +5,8 @@
 class QTextBrowser;
 
 // The program's help: our own Japanese pages from the resources, shown in a
-// plain browser window. Links within the help stay here; web and mail links go
-// to the desktop.
+// plain browser window. Links within the help stay here; web and mail links are
+// reported.
 class HelpViewer : public QWidget
 {
     Q_OBJECT
@@ -17,10 +17,11 @@ public:
     // Shows the window at the start of the contents page and brings it forward.
     void showContents();
 
-    QTextBrowser *browser() const { return m_browser; }
-
-    static const char contentsUrl[];
+signals:
+    // A web or mail link, which the desktop opens.
+    void linkActivated(const QString &url);
 
 private:
+    static const char contentsUrl[];
     QTextBrowser *m_browser;
 };

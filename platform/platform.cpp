@@ -105,27 +105,10 @@ QString programFileVersion()
 #endif
 }
 
-static LinkHandler &linkHandler()
-{
-    static LinkHandler handler;
-    return handler;
-}
-
 void openLink(const QString &url)
 {
-    if (const LinkHandler &handler = linkHandler()) {
-        handler(url);
-        return;
-    }
     // The desktop's answer is not reported: there is nothing useful to tell the user.
     QDesktopServices::openUrl(QUrl(url));
-}
-
-LinkHandler setLinkHandler(LinkHandler handler)
-{
-    LinkHandler previous = std::move(linkHandler());
-    linkHandler() = std::move(handler);
-    return previous;
 }
 
 bool isTitleBarDoubleClick(const QByteArray &eventType, void *message)

@@ -47,11 +47,6 @@ QString programFileVersion();
 // Hands a web address or a "mailto:" link to the desktop. Failures are silent.
 void openLink(const QString &url);
 
-// Replaces what openLink does, so that tests can see the links without starting
-// a browser; an empty handler gives the desktop back. Returns the handler it replaces.
-using LinkHandler = std::function<void(const QString &url)>;
-LinkHandler setLinkHandler(LinkHandler handler);
-
 // True when a native window message is a double click on the window's title bar.
 // Only Windows lets the program see it; elsewhere the window manager owns the title bar.
 bool isTitleBarDoubleClick(const QByteArray &eventType, void *message);

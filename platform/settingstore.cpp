@@ -271,23 +271,23 @@ void SettingStore::removeLeftoverSaveFiles()
 
 #endif
 
-void LoadSetting(TSetting &setting)
+void loadSettings(Settings &settings)
 {
     SettingStore::removeLeftoverSaveFiles();
     SettingStore store(SettingStore::Read);
-    readSetting(store.settings(), setting);
+    readSettings(store.settings(), settings);
 }
 
-bool SaveSetting(const TSetting &setting)
+bool saveSettings(const Settings &settings)
 {
     SettingStore store(SettingStore::Write);
-    writeSetting(store.settings(), setting);
+    writeSettings(store.settings(), settings);
     return store.commit();
 }
 
-bool EraseSetting()
+bool eraseSettings()
 {
     SettingStore store(SettingStore::Write);
-    store.settings().remove(QLatin1String(SettingSection));
+    store.settings().remove(QLatin1String(SettingsSection));
     return store.commit();
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "setting.h"
+#include "settings.h"
 
 #include <QByteArray>
 #include <QSettings>
@@ -65,13 +65,13 @@ private:
 // HinokiWorks.conf in the user's configuration folder elsewhere (see SettingStore above).
 
 // Fills the stored fields; a missing, unreadable or malformed value gives its default.
-// DelReg is left alone. Also clears away what an interrupted save left behind.
-void LoadSetting(TSetting &setting);
+// eraseOnExit is left alone. Also clears away what an interrupted save left behind.
+void loadSettings(Settings &settings);
 
 // Writes the stored fields, keeping a copy of a file that could not be read
 // ("<file>.bad") before writing over it. Returns false, with the reason on
 // stderr, when the store could not be written; the program carries on either way.
-bool SaveSetting(const TSetting &setting);
+bool saveSettings(const Settings &settings);
 
 // Removes the whole section, leaving anything else in the store alone.
-bool EraseSetting();
+bool eraseSettings();

@@ -1,6 +1,6 @@
-#include "Formcalc.h"
-#include "setting.h"
+#include "calculatorwindow.h"
 
+#include <QMenu>
 #include <QScreen>
 #include <QToolButton>
 #include <QtTest>
@@ -8,20 +8,18 @@
 #include <climits>
 
 // Clicks the buttons: digits, ".+-*/=", and A for all clear. The keys are left to the desktop tests.
-static void click(Tform_Calc &calc, const QString &keys)
+static void click(CalculatorWindow &calc, const QString &keys)
 {
-    static const QHash<QChar, QString> names{{'.', "Dot"}, {'+', "Add"}, {'-', "Sub"}, {'*', "Mul"}, {'/', "Div"}, {'=', "Equal"}, {'A', "Ac"}};
+    static const QHash<QChar, QString> names{{'.', "point"}, {'+', "add"}, {'-', "subtract"}, {'*', "multiply"}, {'/', "divide"}, {'=', "equals"}, {'A', "allClear"}};
     for (const QChar c : keys)
-        QTest::mouseClick(calc.findChild<QToolButton *>("spbtn_" + names.value(c, c)), Qt::LeftButton);
+        QTest::mouseClick(calc.findChild<QToolButton *>(names.value(c, QString("digit") + c) + "Button"), Qt::LeftButton);
 }
 
-class TestFormCalc : public QObject
+class TestCalculatorWindow : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { Tform_Calc::divisionByZeroNotice = [](QWidget *c) { c->setProperty("notices", c->property("notices").toInt() + 1); }; }
-
     void sequences_data()
     {
         QTest::addColumn<QString>("keys");
@@ -34,13 +32,15 @@ private slots:
     void sequences()
     {
         QFETCH(QString, keys);
-        Tform_Calc calc;
+        WindowSettings stored;
+        CalculatorWindow calc(stored);
+        QSignalSpy notices(&calc, &CalculatorWindow::divisionByZero);
         click(calc, keys);
         QTEST(calc.windowTitle(), "title");
-        QTEST(calc.property("notices").toInt(), "notices");
+        QTEST(int(notices.count()), "notices");
     }
 
-    // Hidden at start, shown as from the tray, closed from its context menu and shown again.
+    // Shown as from the tray, closed from its context menu and shown again.
     void placement_data()
     {
         QTest::addColumn<QPoint>("saved");
@@ -52,27 +52,28 @@ private slots:
     {
         QFETCH(QPoint, saved);
         QFETCH(QPoint, placed);
-        Setting.Window_Calc_SaveWindowPos = Setting.ButtonFlat = !placed.isNull();
-        Setting.Window_Calc_OpenWindowAtBoot = true;
-        Setting.Window_Calc_Window_Left = saved.x();
-        Setting.Window_Calc_Window_Top = saved.y();
-        Tform_Calc calc;
-        calc.FormHide(); // the exit sequence before it was ever shown: the stored place stays
-        QCOMPARE(QPoint(Setting.Window_Calc_Window_Left, Setting.Window_Calc_Window_Top), saved);
+        WindowSettings stored{!placed.isNull(), true, saved.x(), saved.y()};
+        CalculatorWindow calc(stored);
+        calc.setFlatButtons(!placed.isNull());
+        calc.rememberPlacement(); // the exit sequence before it was ever shown: the stored place stays
+        QCOMPARE(QPoint(stored.left, stored.top), saved);
         calc.show();
         const QPoint centred = calc.screen()->availableGeometry().center() - calc.rect().center();
         QCOMPARE(calc.pos(), placed.isNull() ? centred : placed);
-        calc.FormHide(); // shown but not moved: what was stored is kept, not what could be applied
-        QCOMPARE(QPoint(Setting.Window_Calc_Window_Left, Setting.Window_Calc_Window_Top), placed.isNull() ? centred : saved);
+        calc.rememberPlacement(); // shown but not moved: what was stored is kept, not what could be applied
+        QCOMPARE(QPoint(stored.left, stored.top), placed.isNull() ? centred : saved);
         for (const QToolButton *b : calc.findChildren<QToolButton *>()) // no focus: keys must reach the window
-            QVERIFY(b->autoRaise() == Setting.ButtonFlat && b->focusPolicy() == Qt::NoFocus);
+            QVERIFY(b->autoRaise() == !placed.isNull() && b->focusPolicy() == Qt::NoFocus);
+        QSignalSpy hidden(&calc, &CalculatorWindow::hidden);
         calc.move(70, 90);
-        calc.pm_Close->trigger();
+        calc.findChild<QMenu *>()->actions().first()->trigger(); // "ウィンドウを閉じる(&C)"
         QVERIFY(!calc.isVisible());
+        QCOMPARE(hidden.count(), 1);
+        QCOMPARE(QPoint(stored.left, stored.top), QPoint(70, 90)); // every hide stores the place
         calc.show();
         QCOMPARE(calc.pos(), QPoint(70, 90)); // where it was, saving or not
     }
 };
 
-QTEST_MAIN(TestFormCalc)
-#include "tst_formcalc.moc"
+QTEST_MAIN(TestCalculatorWindow)
+#include "tst_calculatorwindow.moc"

@@ -7,12 +7,12 @@
 static bool put(const QString &name, const QByteArray &b) { QFile f(name); return f.open(QIODevice::WriteOnly) && f.write(b) == b.size(); }
 static QByteArray bytesOf(const QString &name) { QFile f(name); return f.open(QIODevice::ReadOnly) ? f.readAll() : "(no file)"; }
 // The twelve values, "name=value" in store order: those of s, or with s null those the file holds.
-static QString describe(const TSetting *s)
+static QString describe(Settings *s)
 {
     const QSettings file(testSettingsFile(), QSettings::IniFormat);
     QStringList parts;
-    for (const SettingValue &v : SettingValues)
-        parts << QString(v.name) + '=' + (s ? QString::number(v.flag ? int(s->*v.flag) : s->*v.number)
+    for (const StoredValue &v : StoredValues)
+        parts << QString(v.name) + '=' + (s ? QString::number(v.flag ? int(v.flag(*s)) : v.number(*s))
                                              : file.value(QString("Mochica/") + v.name).toString());
     return parts.join(' ');
 }
@@ -21,7 +21,7 @@ static const QString NewUser = "ButtonFlat=0 NoMt=0 Window_Calc_SaveWindowPos=1 
     "Window_Calc_Window_Left=0 Window_Calc_Window_Top=0 Window_Log_SaveWindowPos=1 Window_Log_OpenWindowAtBoot=1 "
     "Window_Log_Window_Left=0 Window_Log_Window_Top=0 Window_Log_Window_Height=300 Window_Log_Window_Width=200";
 
-class TestSetting : public QObject
+class TestSettingStore : public QObject
 {
     Q_OBJECT
 private slots:
@@ -54,16 +54,17 @@ private slots:
         QFETCH(bool, keptAside);
         const QString file = testSettingsFile(), bad = file + ".bad";
         QVERIFY(content.isNull() || put(file, content));
-        TSetting s{true, true}; // NoMt and ButtonFlat set: a value not read would show
-        LoadSetting(s);
+        Settings s;
+        s.notResident = s.flatButtons = true; // a value not read would show
+        loadSettings(s);
         QCOMPARE(describe(&s), QString(NewUser).replace(QRegularExpression("\\b" + read.section('=', 0, 0) + "=-?\\d+"), read));
         QCOMPARE(QFile::exists(file), !content.isNull()); // reading makes nothing
-        s.DelReg = true;
-        QVERIFY(put(bad, "an older copy") && SaveSetting(s));
+        s.eraseOnExit = true;
+        QVERIFY(put(bad, "an older copy") && saveSettings(s));
         QCOMPARE(describe(nullptr), describe(&s)); // all twelve, booleans as 0 or 1
         QCOMPARE(keys().size(), 12 + survivors.size()); // nothing of the junk, and no DelReg
         QCOMPARE(bytesOf(bad), keptAside ? content : "an older copy");
-        QVERIFY(EraseSetting());
+        QVERIFY(eraseSettings());
         QCOMPARE(keys(), survivors); // erasing leaves the other sections alone
     }
 
@@ -73,10 +74,11 @@ private slots:
         const QString old = testSettingsFile() + ".AbCdEf", fresh = testSettingsFile() + ".GhIjKl";
         const utimbuf hourAgo{time(nullptr) - 3600, time(nullptr) - 3600};
         QVERIFY(put(old, "[O]\n") && put(fresh, "[O]\n") && ::utime(QFile::encodeName(old).constData(), &hourAgo) == 0);
-        LoadSetting(Setting);
+        Settings s;
+        loadSettings(s);
         QVERIFY(!QFile::exists(old) && QFile::exists(fresh));
     }
 };
 
-QTEST_GUILESS_MAIN(TestSetting)
-#include "tst_setting.moc"
+QTEST_GUILESS_MAIN(TestSettingStore)
+#include "tst_settingstore.moc"

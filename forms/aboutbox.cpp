@@ -1,14 +1,13 @@
-#include "about.h"
-#include "ui_about.h"
+#include "aboutbox.h"
+#include "ui_aboutbox.h"
 
-#include "debugmode.h"
-#include "formsupport.h"
+#include "look.h"
 #include "osversion.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
 
-Tform_About *form_About = nullptr;
+AboutBox *form_About = nullptr;
 
 namespace {
 
@@ -17,7 +16,7 @@ enum class Ink { WindowText, Black, Blue };
 
 struct LabelLook
 {
-    QLabel *Ui::Tform_About::*label;
+    QLabel *Ui::AboutBox::*label;
     const char *family;  // nullptr: the window's face
     int pixelSize;       // 0: the window's size
     bool bold, italic, underline;
@@ -31,19 +30,19 @@ constexpr int WindowPixelSize = 12;
 constexpr int ProductNameInset = 6;
 
 const LabelLook LabelLooks[] = {
-    {&Ui::Tform_About::ProductName, Gothic, 27, true, true, false, Ink::Black, false},
-    {&Ui::Tform_About::Version, nullptr, 15, true, false, false, Ink::WindowText, true},
-    {&Ui::Tform_About::Copyright, nullptr, 0, false, false, false, Ink::WindowText, false},
-    {&Ui::Tform_About::Label1, Gothic, 12, false, false, false, Ink::Black, true},
-    {&Ui::Tform_About::lbl_WWW, Gothic, 12, false, false, true, Ink::Blue, true},
-    {&Ui::Tform_About::lbl_EMail, Gothic, 12, false, false, true, Ink::Blue, true},
-    {&Ui::Tform_About::Label2, nullptr, 0, false, false, false, Ink::WindowText, true},
-    {&Ui::Tform_About::lbl_Version, Gothic, 12, false, false, false, Ink::Black, false},
-    {&Ui::Tform_About::Label3, nullptr, 0, false, false, false, Ink::WindowText, true},
-    {&Ui::Tform_About::lbl_Memory, Gothic, 12, false, false, false, Ink::Black, false},
-    {&Ui::Tform_About::Label4, nullptr, 0, true, false, false, Ink::WindowText, true},
-    {&Ui::Tform_About::Label5, Mincho, 35, true, true, false, Ink::Black, false},
-    {&Ui::Tform_About::Comments, nullptr, 0, true, false, false, Ink::WindowText, false},
+    {&Ui::AboutBox::productNameStart, Gothic, 27, true, true, false, Ink::Black, false},
+    {&Ui::AboutBox::versionLabel, nullptr, 15, true, false, false, Ink::WindowText, true},
+    {&Ui::AboutBox::copyrightLabel, nullptr, 0, false, false, false, Ink::WindowText, false},
+    {&Ui::AboutBox::descriptionLabel, Gothic, 12, false, false, false, Ink::Black, true},
+    {&Ui::AboutBox::homePageLink, Gothic, 12, false, false, true, Ink::Blue, true},
+    {&Ui::AboutBox::mailLink, Gothic, 12, false, false, true, Ink::Blue, true},
+    {&Ui::AboutBox::windowsVersionCaption, nullptr, 0, false, false, false, Ink::WindowText, true},
+    {&Ui::AboutBox::windowsVersionLabel, Gothic, 12, false, false, false, Ink::Black, false},
+    {&Ui::AboutBox::memoryCaption, nullptr, 0, false, false, false, Ink::WindowText, true},
+    {&Ui::AboutBox::memoryLabel, Gothic, 12, false, false, false, Ink::Black, false},
+    {&Ui::AboutBox::makerLabel, nullptr, 0, true, false, false, Ink::WindowText, true},
+    {&Ui::AboutBox::productNameEnd, Mincho, 35, true, true, false, Ink::Black, false},
+    {&Ui::AboutBox::commentsLabel, nullptr, 0, true, false, false, Ink::WindowText, false},
 };
 
 // An auto-sized label takes its text's size; a right-aligned one keeps its right edge.
@@ -95,37 +94,28 @@ QString memoryCaption(quint64 bytes)
 
 } // namespace
 
-Tform_About::Tform_About(QWidget *parent)
-    : FormWindow<QWidget>(parent), ui(new Ui::Tform_About())
+AboutBox::AboutBox(bool debugMode, SystemQueries queries, QWidget *parent)
+    : QWidget(parent), ui(new Ui::AboutBox()), m_queries(std::move(queries)), m_debugMode(debugMode)
 {
+    ui->setupUi(this);
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                    | Qt::WindowCloseButtonHint);
     setFixedSize(301, 209);
-}
-
-void Tform_About::buildContents()
-{
-    // Built at the first showing: a box that is never opened costs no labels
-    // and none of their faces (Mincho among them).
-    ui->setupUi(this);
-    setFixedSize(301, 209);
-    ui->lbl_WWW->setText(QString::fromLatin1(MakerHomePage));
-    ui->lbl_EMail->setText(QString::fromLatin1(SupportMailAddress));
-    ui->lbl_WWW->installEventFilter(this);
-    ui->lbl_EMail->installEventFilter(this);
-    connect(ui->OKButton, &QPushButton::clicked, this, &Tform_About::OKButtonClick);
-
-    // A test label, revealed only in debug mode.
-    ui->Comments->hide();
+    ui->homePageLink->setText(QString::fromLatin1(MakerHomePage));
+    ui->mailLink->setText(QString::fromLatin1(SupportMailAddress));
+    ui->homePageLink->installEventFilter(this);
+    ui->mailLink->installEventFilter(this);
+    connect(ui->okButton, &QPushButton::clicked, this, &QWidget::close); // closing only hides the box
+    ui->commentsLabel->hide(); // a test label, revealed only in debug mode
     applyLook();
 }
 
-Tform_About::~Tform_About()
+AboutBox::~AboutBox()
 {
     delete ui;
 }
 
-void Tform_About::applyLook()
+void AboutBox::applyLook()
 {
     const QFont windowFont = programFont(WindowPixelSize);
     setFont(windowFont);
@@ -155,98 +145,82 @@ void Tform_About::applyLook()
     // The substitute face runs wider than the one the box was drawn for: the two
     // figures take the panel's full inner width so that they clear their captions,
     // and the product name's first half stops short of the second half's slant.
-    for (QLabel *figure : {ui->lbl_Version, ui->lbl_Memory})
-        figure->setGeometry(QRect(figure->pos(), QPoint(ui->Panel2->width() - 5, figure->geometry().bottom())));
-    ui->ProductName->setContentsMargins(0, 0, ProductNameInset, 0);
+    for (QLabel *figure : {ui->windowsVersionLabel, ui->memoryLabel})
+        figure->setGeometry(QRect(figure->pos(), QPoint(ui->systemPanel->width() - 5, figure->geometry().bottom())));
+    ui->productNameStart->setContentsMargins(0, 0, ProductNameInset, 0);
 
     // Two lines of word-wrapped text are taller than the box drawn for them.
-    ui->Comments->resize(ui->Comments->width(),
-                         qMax(ui->Comments->height(), ui->Comments->heightForWidth(ui->Comments->width())));
+    ui->commentsLabel->resize(ui->commentsLabel->width(),
+                         qMax(ui->commentsLabel->height(), ui->commentsLabel->heightForWidth(ui->commentsLabel->width())));
 }
 
-void Tform_About::formShown()
+void AboutBox::setVisible(bool visible)
 {
-    // Only a real hidden-to-visible change gathers the figures afresh, not a
-    // window-system restore.
-    if (!m_placed) {
-        buildContents();
+    if (visible && !testAttribute(Qt::WA_WState_Created)) // its first showing
         centreOnScreen(this);
-        m_placed = true;
-    }
-    FormShow();
+    QWidget::setVisible(visible);
 }
 
-void Tform_About::FormShow()
+// Only a real hidden-to-visible change gathers the figures afresh, not the
+// window system's restore from minimised.
+void AboutBox::showEvent(QShowEvent *event)
 {
+    QWidget::showEvent(event);
+    if (event->spontaneous())
+        return;
     // Once shown, the test label stays for the rest of a debug-mode run.
-    if (DebugMode)
-        ui->Comments->show();
+    if (m_debugMode)
+        ui->commentsLabel->show();
 
-    GetSystemInfo();
-    setFittedText(ui->lbl_Version, m_info.WinVersionStr);
-    setFittedText(ui->lbl_Memory, memoryCaption(m_info.TotalMemory));
-    ui->Version->setText(QStringLiteral("Version ") + m_info.FileVersionStr);
-    sizeToText(ui->Version);
-    setFittedText(ui->Copyright, QString::fromLatin1(CopyrightNotice));
+    readSystemInfo();
+    setFittedText(ui->windowsVersionLabel, m_info.windowsVersion);
+    setFittedText(ui->memoryLabel, memoryCaption(m_info.totalMemory));
+    ui->versionLabel->setText(QStringLiteral("Version ") + m_info.fileVersion);
+    sizeToText(ui->versionLabel);
+    setFittedText(ui->copyrightLabel, QString::fromLatin1(CopyrightNotice));
 }
 
-void Tform_About::GetSystemInfo()
+void AboutBox::readSystemInfo() // GetSystemInfo
 {
     // Windows reports a version record that the table names; other systems are
     // not in the table and give their own name, so the label is never blank.
     if (const std::optional<OsVersionRecord> record = m_queries.versionRecord()) {
-        m_info.WinVersionStr = WinVersionText(record->platformId, record->minorVersion,
-                                              record->buildNumber, m_info.WinVersionStr);
+        m_info.windowsVersion = WinVersionText(record->platformId, record->minorVersion,
+                                              record->buildNumber, m_info.windowsVersion);
     } else {
-        m_info.WinVersionStr = m_queries.prettyName();
+        m_info.windowsVersion = m_queries.prettyName();
     }
 
     // The full 64-bit figure: a 32-bit count stops at 4 GiB.
-    m_info.TotalMemory = m_queries.totalMemory();
+    m_info.totalMemory = m_queries.totalMemory();
 
     // An unreadable version keeps the one read before.
     const QString fileVersion = m_queries.fileVersion();
     if (!fileVersion.isEmpty())
-        m_info.FileVersionStr = fileVersion;
+        m_info.fileVersion = fileVersion;
 }
 
-void Tform_About::OKButtonClick()
-{
-    close();
-}
-
-void Tform_About::lbl_WWWClick()
-{
-    openLink(QString::fromLatin1(MakerHomePage));
-}
-
-void Tform_About::lbl_EMailClick()
-{
-    openLink(QStringLiteral("mailto:") + QString::fromLatin1(SupportMailAddress));
-}
-
-void Tform_About::keyPressEvent(QKeyEvent *event)
+void AboutBox::keyPressEvent(QKeyEvent *event)
 {
     // Enter presses the default button wherever the focus is. Esc is left alone:
     // the box has no cancel button.
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        ui->OKButton->click();
+        ui->okButton->click();
         return;
     }
     QWidget::keyPressEvent(event);
 }
 
-bool Tform_About::eventFilter(QObject *watched, QEvent *event)
+bool AboutBox::eventFilter(QObject *watched, QEvent *event)
 {
     // The link labels act on a left-button release over them, like a click.
-    if (event->type() == QEvent::MouseButtonRelease && (watched == ui->lbl_WWW || watched == ui->lbl_EMail)) {
+    if (event->type() == QEvent::MouseButtonRelease && (watched == ui->homePageLink || watched == ui->mailLink)) {
         const auto *mouse = static_cast<QMouseEvent *>(event);
         const auto *label = static_cast<QLabel *>(watched);
         if (mouse->button() == Qt::LeftButton && label->rect().contains(mouse->position().toPoint())) {
-            if (watched == ui->lbl_WWW)
-                lbl_WWWClick();
-            else
-                lbl_EMailClick();
+            emit linkActivated(watched == ui->homePageLink
+                                   ? QString::fromLatin1(MakerHomePage)
+                                   : QStringLiteral("mailto:") + QString::fromLatin1(SupportMailAddress));
         }
     }
     return QWidget::eventFilter(watched, event);

@@ -1,5 +1,4 @@
-#include "about.h"
-#include "debugmode.h"
+#include "aboutbox.h"
 
 #include <QLabel>
 #include <QtTest>
@@ -8,19 +7,19 @@
 struct System { std::optional<OsVersionRecord> windows; quint64 memory; QString fileVersion; };
 Q_DECLARE_METATYPE(System)
 
-class TestAbout : public QObject
+class TestAboutBox : public QObject
 {
     Q_OBJECT
 
     System system;
-    QStringList opened; // the links handed to the desktop
-    Tform_About box;
+    AboutBox box{false, {[this] { return system.windows; }, [] { return QStringLiteral("Debian GNU/Linux 12 (bookworm)"); },
+                         [this] { return system.memory; }, [this] { return system.fileVersion; }}};
 
     // The version, memory and file version labels; one too narrow keeps its whole text in its tool tip.
     QString shown() const
     {
         QStringList texts;
-        for (const char *name : {"lbl_Version", "lbl_Memory", "Version"}) {
+        for (const char *name : {"windowsVersionLabel", "memoryLabel", "versionLabel"}) {
             const QLabel *l = box.findChild<QLabel *>(name);
             texts << (l->toolTip().isEmpty() ? l->text() : l->toolTip());
         }
@@ -28,13 +27,6 @@ class TestAbout : public QObject
     }
 
 private slots:
-    void initTestCase()
-    {
-        setLinkHandler([this](const QString &url) { opened << url; });
-        box.setSystemQueries({[this] { return system.windows; }, [] { return QStringLiteral("Debian GNU/Linux 12 (bookworm)"); },
-                              [this] { return system.memory; }, [this] { return system.fileVersion; }});
-    }
-
     // Each row shows the box anew after the row before: an unknown platform or file version keeps the old text.
     void figures_data()
     {
@@ -57,23 +49,25 @@ private slots:
         box.hide();
         box.show();
         QTEST(shown(), "shown");
-        QVERIFY(!box.findChild<QLabel *>("Comments")->isVisible()); // the test label is for debug mode
+        QVERIFY(!box.findChild<QLabel *>("commentsLabel")->isVisible()); // the test label is for debug mode
     }
 
     void linksAndButtons()
     {
-        QTest::mouseClick(box.findChild<QLabel *>("lbl_WWW"), Qt::LeftButton);
-        QTest::mouseClick(box.findChild<QLabel *>("lbl_EMail"), Qt::LeftButton);
+        QSignalSpy opened(&box, &AboutBox::linkActivated);
+        QTest::mouseClick(box.findChild<QLabel *>("homePageLink"), Qt::LeftButton);
+        QTest::mouseClick(box.findChild<QLabel *>("mailLink"), Qt::LeftButton);
         QTest::keyClick(&box, Qt::Key_Escape); // no cancel button: Esc leaves the box open
-        QCOMPARE(opened, (QStringList{MakerHomePage, "mailto:support@example.com"}));
+        QCOMPARE(opened.count(), 2);
+        QCOMPARE(opened[0][0].toString() + ' ' + opened[1][0].toString(), QString(MakerHomePage) + " mailto:support@example.com");
         QVERIFY(box.isVisible());
-        QTest::mouseClick(box.findChild<QWidget *>("OKButton"), Qt::LeftButton);
+        QTest::mouseClick(box.findChild<QWidget *>("okButton"), Qt::LeftButton);
         QVERIFY(!box.isVisible());
-        DebugMode = true;
-        box.show();
-        QVERIFY(box.findChild<QLabel *>("Comments")->isVisible());
+        AboutBox debugBox(true);
+        debugBox.show();
+        QVERIFY(debugBox.findChild<QLabel *>("commentsLabel")->isVisible());
     }
 };
 
-QTEST_MAIN(TestAbout)
-#include "tst_about.moc"
+QTEST_MAIN(TestAboutBox)
+#include "tst_aboutbox.moc"

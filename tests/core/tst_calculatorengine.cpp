@@ -1,31 +1,32 @@
-#include "calcengine.h"
+#include "calculatorengine.h"
 
 #include <QtTest>
 #include <cmath>
 
-// Drives the engine as the calculator's buttons do; records what the window would show.
-struct Recorder : CalcDisplay
+// Drives the engine as the calculator's buttons do; records what the window shows.
+struct Recorder : CalculatorDisplay
 {
-    CalcEngine engine{*this};
+    CalculatorEngine engine{*this};
     QList<double> shown;
     int divisionByZero = 0;
 
-    void DispResult() override { shown << engine.Accumulator; }
-    void ReportDivisionByZero() override { ++divisionByZero; }
+    void showNumber(double value) override { shown << value; }
+    void reportDivisionByZero() override { ++divisionByZero; }
 
     Recorder &type(const QString &keys)
     {
+        static const QHash<QChar, Operator> operators{{'+', Operator::Add}, {'-', Operator::Subtract}, {'*', Operator::Multiply}, {'/', Operator::Divide}};
         for (QChar key : keys) {
-            switch (const char c = key.toLatin1()) {
-            case '.': engine.InputNumber(0, 1); break; // the point does not refresh the display
-            case '+': engine.InputOperator(OP_ADD); break;
-            case '-': engine.InputOperator(OP_SUB); break;
-            case '*': engine.InputOperator(OP_MUL); break;
-            case '/': engine.InputOperator(OP_DIV); break;
-            case '=': engine.InputOperator(OP_EQUAL); engine.ResetOnInput = true; break;
-            case 'C': engine.ClearEntry(); engine.OperandHeld = false; shown << engine.Entry; break;
-            default: engine.InputNumber(c - '0', 0); shown << engine.Entry; break;
-            }
+            if (key == '.')
+                engine.point();
+            else if (key == '=')
+                engine.equals();
+            else if (key == 'C')
+                engine.allClear();
+            else if (operators.contains(key))
+                engine.apply(operators[key]);
+            else
+                engine.digit(key.digitValue());
         }
         return *this;
     }
@@ -33,7 +34,7 @@ struct Recorder : CalcDisplay
 
 using Doubles = QList<double>;
 
-class TestCalcEngine : public QObject
+class TestCalculatorEngine : public QObject
 {
     Q_OBJECT
 
@@ -64,7 +65,7 @@ private slots:
         QTEST(r.divisionByZero, "divisionMessages");
     }
 
-    // At most sixteen digits, the point's zeros included. Each fractional digit's
+    // The entry as shown after the last key. At most sixteen digits, the point's zeros included. Each fractional digit's
     // quotient is added in extended precision and only the sum is rounded to
     // double; rounding the quotient first ends one unit away (the "not" values).
     void entry_data()
@@ -85,7 +86,7 @@ private slots:
     {
         QFETCH(QString, keys);
         QFETCH(double, entry);
-        QCOMPARE(QString::number(Recorder().type(keys).engine.Entry, 'g', 17), QString::number(entry, 'g', 17));
+        QCOMPARE(QString::number(Recorder().type(keys).shown.last(), 'g', 17), QString::number(entry, 'g', 17));
     }
 
     void outOfRangeResultsKeepTheEngineWorking()
@@ -95,10 +96,10 @@ private slots:
         QVERIFY(std::isinf(r.type(big + QString('*' + big).repeated(20) + '=').shown.last()));
         QVERIFY(std::isnan(r.type("*0=").shown.last())); // inf * 0
         QCOMPARE(r.type("/0=").divisionByZero, 1); // still reported, NaN kept
-        QVERIFY(std::isnan(r.engine.Accumulator));
+        QVERIFY(std::isnan(r.shown.last()));
         QCOMPARE(r.type("C1+2=").shown.last(), 3.0);
     }
 };
 
-QTEST_APPLESS_MAIN(TestCalcEngine)
-#include "tst_calcengine.moc"
+QTEST_APPLESS_MAIN(TestCalculatorEngine)
+#include "tst_calculatorengine.moc"

@@ -1,4 +1,4 @@
-#include "formsupport.h"
+#include "look.h"
 
 #include <QGuiApplication>
 #include <QHash>

@@ -1,4 +1,6 @@
-#include "calcengine.h"
+#include "calculatorengine.h"
+
+#include <QStringView>
 
 #include <cmath>
 #include <cstdint>
@@ -122,83 +124,125 @@ double addFractionDigit(double entry, int digit, int place)
 
 } // namespace
 
-void CalcEngine::ClearEntry()
+CalculatorEngine::CalculatorEngine(CalculatorDisplay &display)
+    : m_display(display)
 {
-    Entry = 0.0;
-    DotEntered = false;
-    DigitCount = 0;
-    FracDigits = 0;
-    Entering = false;
-    ResetOnInput = false;
 }
 
-double CalcEngine::InputNumber(int digit, int point)
+void CalculatorEngine::clearEntry() // ClearEntry
 {
-    Entering = true;
-    if (ResetOnInput)
-        ClearEntry(); // a digit right after equals starts a new number
-    if (point != 0) {
-        DotEntered = true;
-        return 0.0;
-    }
-    if (DigitCount >= MaxDigits)
-        return Entry;
-    ++DigitCount;
-    if (!DotEntered) {
-        Entry = 10 * Entry;
-        Entry = digit + Entry;
+    m_entry = 0.0;
+    m_pointEntered = false;
+    m_digitCount = 0;
+    m_fractionDigits = 0;
+    m_entering = false;
+    m_resetOnInput = false;
+}
+
+void CalculatorEngine::startEntry()
+{
+    m_entering = true;
+    if (m_resetOnInput)
+        clearEntry(); // a digit right after equals starts a new number
+}
+
+void CalculatorEngine::digit(int value) // InputNumber(digit, 0)
+{
+    addDigit(value);
+    // Shown even when refused: the display then simply keeps its number.
+    m_display.showNumber(m_entry);
+}
+
+void CalculatorEngine::addDigit(int value)
+{
+    startEntry();
+    if (m_digitCount >= MaxDigits)
+        return;
+    ++m_digitCount;
+    if (!m_pointEntered) {
+        m_entry = 10 * m_entry;
+        m_entry = value + m_entry;
     } else {
-        ++FracDigits;
-        Entry = addFractionDigit(Entry, digit, FracDigits);
+        ++m_fractionDigits;
+        m_entry = addFractionDigit(m_entry, value, m_fractionDigits);
     }
-    return Entry;
 }
 
-void CalcEngine::applyPending()
+void CalculatorEngine::enterNumber(QStringView keys)
 {
-    switch (PendingOp) {
-    case OP_ADD:
-        Accumulator = Entry + Accumulator;
-        break;
-    case OP_SUB:
-        Accumulator = Accumulator - Entry;
-        break;
-    case OP_MUL:
-        Accumulator = Entry * Accumulator;
-        break;
-    case OP_DIV:
-        if (Entry == 0.0)
-            m_display.ReportDivisionByZero(); // Accumulator keeps the first operand
+    clearEntry();
+    for (const QChar key : keys) {
+        if (key == u'.')
+            point();
         else
-            Accumulator = Accumulator / Entry;
+            addDigit(key.digitValue());
+    }
+    m_display.showNumber(m_entry);
+}
+
+void CalculatorEngine::point() // InputNumber(0, 1)
+{
+    startEntry();
+    m_pointEntered = true; // counts as no digit and leaves the number shown alone
+}
+
+void CalculatorEngine::applyPending()
+{
+    switch (m_pendingOperator) {
+    case Operator::Add:
+        m_accumulator = m_entry + m_accumulator;
         break;
-    default: // OP_EQUAL: nothing to apply
+    case Operator::Subtract:
+        m_accumulator = m_accumulator - m_entry;
+        break;
+    case Operator::Multiply:
+        m_accumulator = m_entry * m_accumulator;
+        break;
+    case Operator::Divide:
+        if (m_entry == 0.0)
+            m_display.reportDivisionByZero(); // the accumulator keeps the first operand
+        else
+            m_accumulator = m_accumulator / m_entry;
+        break;
+    case Operator::Equals: // nothing waits to be applied
         break;
     }
 }
 
-double CalcEngine::InputOperator(int op)
+void CalculatorEngine::apply(Operator op) // InputOperator
 {
-    if (!OperandHeld) {
-        Accumulator = Entry;
-        ClearEntry();
-        OperandHeld = true;
-        PendingOp = op;
-        return 0.0;
+    if (!m_operandHeld) {
+        m_accumulator = m_entry;
+        clearEntry();
+        m_operandHeld = true;
+        m_pendingOperator = op;
+        return;
     }
-    if (Entering) {
-        Entering = false;
+    if (m_entering) {
+        m_entering = false;
         applyPending();
-        if (op == OP_EQUAL) {
-            m_display.DispResult();
-            ClearEntry();
-            Entry = Accumulator;
-            OperandHeld = false;
-            return Entry;
+        if (op == Operator::Equals) {
+            m_display.showNumber(m_accumulator);
+            clearEntry();
+            m_entry = m_accumulator;
+            m_operandHeld = false;
+            return;
         }
     }
-    m_display.DispResult();
-    ClearEntry();
-    PendingOp = op;
-    return Accumulator;
+    m_display.showNumber(m_accumulator);
+    clearEntry();
+    m_pendingOperator = op;
+}
+
+void CalculatorEngine::equals()
+{
+    apply(Operator::Equals);
+    m_resetOnInput = true; // the next digit starts a new number
+}
+
+void CalculatorEngine::allClear()
+{
+    clearEntry();
+    m_operandHeld = false; // the accumulator's stale value is overwritten by the next operator
+    m_display.showNumber(m_entry);
 }

@@ -1,3 +1,0 @@
-#include "debugmode.h"
-
-bool DebugMode = false;

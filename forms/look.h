@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QFont>
+#include <QIcon>
+
+class QWidget;
+
+// What every window of the program looks like alike.
+
+// The program's face, "ＭＳ Ｐゴシック" (a Japanese Gothic face stands in where it
+// is missing), at a size in pixels.
+QFont programFont(int pixels = 12);
+
+// One of the program's PNG pictures (":/icons/...") as an icon. Read as PNG
+// outright: left to guess, Qt would load every image-format plug-in to ask it.
+QIcon programIcon(const char *resource);
+
+// Puts the window in the middle of the screen it is on.
+void centreOnScreen(QWidget *window);

@@ -1,0 +1,152 @@
+#include "calculatorwindow.h"
+#include "controller.h"
+#include "helpviewer.h"
+#include "settingsdialog.h"
+#include "testenv.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QPushButton>
+#include <QtTest>
+
+#include <memory>
+
+// The settings dialog's boxes and the settings they show; a state is one digit for each, in this order.
+static const char *const Boxes[] = {"eraseOnExitBox", "flatButtonsBox", "notResidentBox", "calculatorHiddenAtStartBox",
+                                    "calculatorSavePositionBox", "logHiddenAtStartBox", "logSavePositionBox"};
+static bool &field(Settings &s, int i)
+{
+    bool *const fields[] = {&s.eraseOnExit, &s.flatButtons, &s.notResident, &s.calculator.hiddenAtStart,
+                            &s.calculator.savePosition, &s.log.hiddenAtStart, &s.log.savePosition};
+    return *fields[i];
+}
+
+class TestController : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<Controller> controller;
+
+    void start() { controller = std::make_unique<Controller>(ControllerOptions{false, [] { return false; }}); } // a tray: the desktop tests
+    CalculatorWindow *calc() const { return controller->calculator(); }
+    void trigger(const char *caption) const // a menu entry, as the tray menu and the calculator's menu have it
+    {
+        for (QAction *a : controller->findChildren<QAction *>())
+            if (a->text() == QString::fromUtf8(caption))
+                return a->trigger();
+        QFAIL(caption);
+    }
+    QCheckBox *box(int i) const { return controller->settingsDialog()->findChild<QCheckBox *>(Boxes[i]); }
+    QString state(bool ofBoxes) const
+    {
+        QString s;
+        for (int i = 0; i < 7; ++i)
+            s += (ofBoxes ? box(i)->isChecked() : field(controller->settings(), i)) ? '1' : '0';
+        return s;
+    }
+
+private slots:
+    void init()
+    {
+        QFile::remove(testSettingsFile()); // a user who never ran the program
+        start();
+    }
+    void cleanup() { controller.reset(); }
+
+    void f1OpensTheHelpFromTheCalculator()
+    {
+        calc()->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(calc()));
+        QTest::keyClick(calc(), Qt::Key_F1);
+        QVERIFY(controller->helpViewer() && controller->helpViewer()->isVisible());
+    }
+
+    // A second start brings the calculator up when nothing else leads the user to us.
+    void secondStart_data()
+    {
+        QTest::addColumn<bool>("settingsOpen");
+        QTest::addColumn<bool>("minimised");
+        QTest::newRow("calculator minimised: restored") << false << true;
+        QTest::newRow("settings open: they lead to us") << true << false;
+    }
+    void secondStart()
+    {
+        QFETCH(bool, settingsOpen);
+        QFETCH(bool, minimised);
+        calc()->setWindowState(minimised ? Qt::WindowMinimized : Qt::WindowNoState);
+        calc()->setVisible(minimised);
+        if (settingsOpen)
+            trigger("設定(&S)...");
+        controller->secondStartRequested();
+        QCOMPARE(calc()->isVisible() && !calc()->isMinimized(), !settingsOpen);
+    }
+
+    // A logout that may be cancelled stores and ends nothing; the end stores again, and only once.
+    void exitWritesTheStore_data()
+    {
+        QTest::addColumn<bool>("notResident");
+        QTest::addColumn<bool>("erase");
+        QTest::newRow("resident: Exit") << false << false;
+        QTest::newRow("not resident: hiding the calculator ends it") << true << false;
+        QTest::newRow("erase at Exit") << false << true;
+    }
+    void exitWritesTheStore()
+    {
+        QFETCH(bool, notResident);
+        QFETCH(bool, erase);
+        controller->settings().notResident = notResident;
+        controller->settings().eraseOnExit = erase;
+        calc()->move(140, 90);
+        controller->commitSessionData(); // without hiding the calculator, which may end the program
+        QCOMPARE(storedValue("Mochica/Window_Calc_Window_Left"), erase ? -1 : 140);
+        calc()->move(150, 90);
+        QCOMPARE(runUntilExit([this, notResident] { notResident ? calc()->hide() : trigger("終了(&E)"); }), 0);
+        controller->settings().notResident = !notResident; // the exit has run: nothing more is written, whoever asks
+        controller->exit();
+        controller->commitSessionData();
+        QCOMPARE(storedValue("Mochica/NoMt"), erase ? -1 : int(notResident));
+        QCOMPARE(storedValue("Mochica/Window_Calc_Window_Left"), erase ? -1 : 150);
+        QCOMPARE(storedValue("Mochica/Window_Log_Window_Height"), erase ? -1 : 300); // never shown: as loaded
+        start(); // the next start shows the tray icon unless told not to
+        QCOMPARE(controller->trayIcon()->isVisible(), !notResident);
+    }
+
+    // OK copies every box, even a disabled one, Cancel none; a position reset acts at once either way.
+    void settingsDialog_data()
+    {
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<QString>("tick");
+        QTest::addColumn<bool>("ok");
+        QTest::newRow("OK all set") << "0000100" << "1111111" << true;
+        QTest::newRow("not resident keeps the hide mark; OK") << "1011000" << "0000011" << true;
+        QTest::newRow("Cancel") << "0100101" << "1011010" << false;
+    }
+    void settingsDialog()
+    {
+        QFETCH(QString, before);
+        QFETCH(QString, tick);
+        QFETCH(bool, ok);
+        calc()->hide(); // first: without residency a later hide would end the program
+        calc()->move(300, 200);
+        for (int i = 0; i < 7; ++i)
+            field(controller->settings(), i) = before[i] == '1';
+        trigger("設定(&S)...");
+        SettingsDialog *dialog = controller->settingsDialog();
+        QCOMPARE(state(true), "0" + before.mid(1)); // the erase box is never loaded
+        for (int i = 0; i < 7; ++i)
+            box(i)->setChecked(tick[i] == '1');
+        QCOMPARE(box(3)->isEnabled(), tick[2] == '0');
+        dialog->findChild<QPushButton *>("resetCalculatorButton")->click();
+        dialog->findChild<QPushButton *>(ok ? "okButton" : "cancelButton")->click();
+        QVERIFY(!dialog->isVisible());
+        QCOMPARE(state(false), ok ? tick : before);
+        QVERIFY(!calc()->isVisible()); // a hidden calculator is not brought up
+        QCOMPARE(calc()->pos(), before[4] == '1' ? QPoint(1, 1) : QPoint(300, 200)); // moved only if saving
+        QCOMPARE(controller->trayIcon()->isVisible(), !field(controller->settings(), 2));
+        trigger("設定(&S)..."); // reloaded; the erase box still shows what the user left it at
+        QCOMPARE(state(true), tick[0] + (ok ? tick : before).mid(1));
+    }
+};
+
+QTEST_MAIN(TestController)
+#include "tst_controller.moc"
