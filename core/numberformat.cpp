@@ -15,7 +15,7 @@ constexpr int HighestPlainExponent = SignificantDigits - 1;
 
 } // namespace
 
-QString FormatNumber(double value, const QString &decimalPoint)
+QString formatNumber(double value, const QString &decimalPoint)
 {
     if (std::isnan(value))
         return QStringLiteral("NAN");
@@ -54,12 +54,12 @@ QString FormatNumber(double value, const QString &decimalPoint)
     return text;
 }
 
-QString FormatNumber(double value)
+QString formatNumber(double value)
 {
-    return FormatNumber(value, QLocale::system().decimalPoint());
+    return formatNumber(value, QLocale::system().decimalPoint());
 }
 
-QString PastedNumberKeys(const QString &text, const QString &decimalPoint)
+QString pastedNumberKeys(const QString &text, const QString &decimalPoint)
 {
     QString keys;
     int digits = 0;

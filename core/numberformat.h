@@ -8,14 +8,14 @@
 // when negative, at least two digits) once the integer part would need more
 // than fifteen digits or the magnitude falls below 0.0001. Zero of either sign
 // is "0"; infinities and NaN read "INF", "-INF" and "NAN".
-QString FormatNumber(double value, const QString &decimalPoint);
+QString formatNumber(double value, const QString &decimalPoint);
 
 // The same with the decimal separator of the user's locale.
-QString FormatNumber(double value);
+QString formatNumber(double value);
 
 // A number pasted into the calculator, as the keys that would type it: its
 // digits and "." for its decimal separator, which may be "." or decimalPoint
 // (the locale's). Blanks around it are ignored. Empty when no keys could type
 // it: no digit, more than CalculatorEngine::MaxDigits digits, a second separator, or
 // anything else (a sign, an exponent, letters, a thousands separator).
-QString PastedNumberKeys(const QString &text, const QString &decimalPoint);
+QString pastedNumberKeys(const QString &text, const QString &decimalPoint);

@@ -27,7 +27,7 @@ const WinVersionRow WinVersionTable[] = {
 
 } // namespace
 
-QString WinVersionText(quint32 platformId, quint32 minorVersion, quint32 buildNumber,
+QString windowsVersionText(quint32 platformId, quint32 minorVersion, quint32 buildNumber,
                        const QString &previous)
 {
     for (const WinVersionRow &row : WinVersionTable) {

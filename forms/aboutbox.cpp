@@ -7,8 +7,6 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 
-AboutBox *form_About = nullptr;
-
 namespace {
 
 // Pixel sizes cannot be written in a .ui file, so each label's type is set here.
@@ -185,7 +183,7 @@ void AboutBox::readSystemInfo() // GetSystemInfo
     // Windows reports a version record that the table names; other systems are
     // not in the table and give their own name, so the label is never blank.
     if (const std::optional<OsVersionRecord> record = m_queries.versionRecord()) {
-        m_info.windowsVersion = WinVersionText(record->platformId, record->minorVersion,
+        m_info.windowsVersion = windowsVersionText(record->platformId, record->minorVersion,
                                               record->buildNumber, m_info.windowsVersion);
     } else {
         m_info.windowsVersion = m_queries.prettyName();

@@ -133,7 +133,7 @@ bool CalculatorWindow::nativeEvent(const QByteArray &eventType, void *message, q
 void CalculatorWindow::showNumber(double value) // DispEntry, DispResult
 {
     m_numberShown = true;
-    const QString text = FormatNumber(value);
+    const QString text = formatNumber(value);
     if (text == windowTitle())
         return;
     setWindowTitle(text);
@@ -176,7 +176,7 @@ void CalculatorWindow::copyNumber()
 
 void CalculatorWindow::pasteNumber()
 {
-    const QString keys = PastedNumberKeys(QGuiApplication::clipboard()->text(), QLocale::system().decimalPoint());
+    const QString keys = pastedNumberKeys(QGuiApplication::clipboard()->text(), QLocale::system().decimalPoint());
     if (keys.isEmpty()) {
         QApplication::beep();
         return;

@@ -35,8 +35,8 @@ private slots:
     {
         QFETCH(double, value);
         QFETCH(QString, shown);
-        QCOMPARE(FormatNumber(value, QStringLiteral(".")), shown);
-        QCOMPARE(FormatNumber(value, QStringLiteral(",")), shown.replace('.', ','));
+        QCOMPARE(formatNumber(value, QStringLiteral(".")), shown);
+        QCOMPARE(formatNumber(value, QStringLiteral(",")), shown.replace('.', ','));
     }
 
     // The keys a paste types, or none. "." is always a point; the locale's separator here is ",".
@@ -56,7 +56,7 @@ private slots:
     void paste()
     {
         QFETCH(QString, text);
-        QTEST(PastedNumberKeys(text, QStringLiteral(",")), "keys");
+        QTEST(pastedNumberKeys(text, QStringLiteral(",")), "keys");
     }
 };
 
