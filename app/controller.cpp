@@ -169,7 +169,13 @@ void Controller::showCalculatorIfUnreachable(bool askWindowSystem)
 
 void Controller::secondStartRequested()
 {
-    showCalculatorIfUnreachable(true);
+    // Started again from a menu or a terminal: the user wants the calculator,
+    // tray icon or not. A window Qt takes for shown may have been withdrawn by
+    // the window manager; it is asked to map it again.
+    m_calculator->setWindowState(m_calculator->windowState() & ~Qt::WindowMinimized);
+    if (m_calculator->isVisible() && !isShownOnScreen(m_calculator.get()))
+        mapAgain(m_calculator.get());
+    prepare(m_calculator.get());
 }
 
 void Controller::prepare(QWidget *window)

@@ -37,7 +37,7 @@ public:
     explicit Controller(ControllerOptions options = {});
     ~Controller() override;
 
-    // A second start knocked: bring the calculator up if nothing else reaches it.
+    // A second start knocked: the calculator comes forward.
     void secondStartRequested();
     // The exit sequence ("終了"): the windows' places into the settings, then the
     // settings saved (or erased), and the event loop ended. Runs once.
