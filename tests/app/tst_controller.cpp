@@ -61,13 +61,13 @@ private slots:
         QVERIFY(controller->helpViewer() && controller->helpViewer()->isVisible());
     }
 
-    // A second start brings the calculator up when nothing else leads the user to us.
+    // A second start brings the calculator up, whatever else leads the user to us.
     void secondStart_data()
     {
         QTest::addColumn<bool>("settingsOpen");
         QTest::addColumn<bool>("minimised");
         QTest::newRow("calculator minimised: restored") << false << true;
-        QTest::newRow("settings open: they lead to us") << true << false;
+        QTest::newRow("hidden, settings open") << true << false;
     }
     void secondStart()
     {
@@ -78,7 +78,7 @@ private slots:
         if (settingsOpen)
             trigger("設定(&S)...");
         controller->secondStartRequested();
-        QCOMPARE(calc()->isVisible() && !calc()->isMinimized(), !settingsOpen);
+        QVERIFY(calc()->isVisible() && !calc()->isMinimized());
     }
 
     // A logout that may be cancelled stores and ends nothing; the end stores again, and only once.
