@@ -1,6 +1,7 @@
 #include "controller.h"
 
 #include "aboutbox.h"
+#include "autostart.h"
 #include "calculatorwindow.h"
 #include "debugwindow.h"
 #include "helpviewer.h"
@@ -205,13 +206,16 @@ void Controller::showSettings()
     }
     // Reloaded on every opening, not when the dialog is already up.
     if (!m_settingsDialog->isVisible())
-        m_settingsDialog->load(m_settings);
+        m_settingsDialog->load(m_settings, startsAtLogon());
     prepare(m_settingsDialog.get());
 }
 
 void Controller::applyChoices()
 {
     m_settingsDialog->store(m_settings);
+    const bool logon = m_settingsDialog->startAtLogonChosen();
+    if (logon != startsAtLogon())
+        setStartsAtLogon(logon); // says on stderr when it could not; the box shows the truth next time
     // The calculator's place is stored and the new settings applied to it as a
     // hide and a show would. The window itself is not hidden and shown again: on
     // X11 it could be mapped again before the window manager has withdrawn it,

@@ -40,8 +40,9 @@ void SettingsDialog::setVisible(bool visible)
     QDialog::setVisible(visible);
 }
 
-void SettingsDialog::load(const Settings &settings) // FormShow
+void SettingsDialog::load(const Settings &settings, bool startsAtLogon) // FormShow
 {
+    ui->startAtLogonBox->setChecked(startsAtLogon);
     ui->flatButtonsBox->setChecked(settings.flatButtons);
     ui->notResidentBox->setChecked(settings.notResident);
     ui->calculatorHiddenAtStartBox->setEnabled(!settings.notResident);
@@ -60,4 +61,9 @@ void SettingsDialog::store(Settings &settings) const
     settings.calculator.savePosition = ui->calculatorSavePositionBox->isChecked();
     settings.log.hiddenAtStart = ui->logHiddenAtStartBox->isChecked();
     settings.log.savePosition = ui->logSavePositionBox->isChecked();
+}
+
+bool SettingsDialog::startAtLogonChosen() const
+{
+    return ui->startAtLogonBox->isChecked();
 }

@@ -18,10 +18,12 @@ public:
 
     // The boxes from the settings, but for the erase box: it keeps whatever the
     // user left it at when the dialog was last closed.
-    void load(const Settings &settings);
+    // startsAtLogon: whether the desktop starts the program at logon now.
+    void load(const Settings &settings, bool startsAtLogon);
     // The boxes into the settings, a disabled one too: the choice is kept for
     // when residency comes back.
     void store(Settings &settings) const;
+    bool startAtLogonChosen() const;
 
     void setVisible(bool visible) override;
 

@@ -9,7 +9,7 @@ BINARY = os.path.abspath(sys.argv[1])
 TMP = tempfile.mkdtemp(prefix='mochiten-desktop-')
 CALC, SETUP, ABOUT = 'calculator', '設定', 'バージョン情報'
 SHOWN, HIDDEN = 'IsViewable', {'IsUnmapped', 'no window'}
-NOMT_BOX, OK_BUTTON = (24, 136), (121, 192)  # client-area points in the settings dialog
+NOMT_BOX, OK_BUTTON, LOGON_BOX = (24, 136), (121, 192), (24, 220)  # client-area points in the settings dialog
 SOME = object()  # what wait() takes for "any window at all"
 # Nothing of the desktop this runs on leaks in; a session bus could offer Qt a D-Bus tray.
 ENV = {k: v for k, v in os.environ.items() if k not in ('DISPLAY', 'WAYLAND_DISPLAY', 'XAUTHORITY', 'SESSION_MANAGER')}
@@ -255,6 +255,27 @@ def second_start():
     wait('calculator after a second start, no tray icon', app.state, SHOWN, hold=0.5)
 
 
+def start_at_logon():
+    """「ログオン時に起動する」 makes and removes the desktop's autostart entry, and shows whether one is there."""
+    app = App()
+    entry = Path(app.dir, 'config/autostart/io.github.hinokiworks.mochiten.desktop')
+    for step, click, there in [('ticked', True, True), ('entry removed by hand, ticked', True, True),
+                               ('unticked', True, False), ('entry made by hand, OK alone', False, True)]:
+        if 'removed' in step:
+            entry.unlink()
+        if 'made' in step:
+            entry.write_text('[Desktop Entry]\nType=Application\nExec=mochiten\n')
+        app.pick('s', app.click_tray)
+        dialog = wait('settings dialog', lambda: app.state(SETUP) == SHOWN and app.window(SETUP))
+        if click:
+            click_in(dialog, *LOGON_BOX)
+        click_in(dialog, *OK_BUTTON)
+        wait(f'{step}: settings dialog after OK', lambda: app.state(SETUP), HIDDEN)
+        wait(f'{step}: autostart entry', entry.exists, there, hold=0.2)
+        if step == 'ticked':
+            wait('the entry starts this program', lambda: f'Exec="{BINARY}"' in entry.read_text(), True, timeout=0)
+
+
 def placement_survives_restart():
     """A new user's calculator opens at the top-left corner; where it is dragged to, it opens next time."""
     app = App()
@@ -274,7 +295,8 @@ def placement_survives_restart():
     wait('frame after a restart', App(share=app).place, (230, 138), hold=0.3)
 
 
-CASES = [calculator_keys, hide_and_show_in_place, settings_without_residency, second_start, placement_survives_restart]
+CASES = [calculator_keys, hide_and_show_in_place, settings_without_residency, second_start, start_at_logon,
+         placement_survives_restart]
 
 
 def main(cases=CASES, desk=start_desk):
