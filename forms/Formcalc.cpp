@@ -304,29 +304,29 @@ void Tform_Calc::spbtn_AcClick()
     DispEntry();
 }
 
-void Tform_Calc::runKeyAction(CalcKeyAction action)
+void Tform_Calc::runKeyAction(KeyAction action)
 {
     switch (action) {
-    case CalcKeyAction::None: break;
-    case CalcKeyAction::Point: spbtn_DotClick(); break;
-    case CalcKeyAction::Add: spbtn_AddClick(); break;
-    case CalcKeyAction::Subtract: spbtn_SubClick(); break;
-    case CalcKeyAction::Multiply: spbtn_MulClick(); break;
-    case CalcKeyAction::Divide: spbtn_DivClick(); break;
-    case CalcKeyAction::Equals: spbtn_EqualClick(); break;
-    case CalcKeyAction::AllClear: spbtn_AcClick(); break;
-    case CalcKeyAction::HideWindow: hide(); break;
+    case KeyAction::None: break;
+    case KeyAction::Point: spbtn_DotClick(); break;
+    case KeyAction::Add: spbtn_AddClick(); break;
+    case KeyAction::Subtract: spbtn_SubClick(); break;
+    case KeyAction::Multiply: spbtn_MulClick(); break;
+    case KeyAction::Divide: spbtn_DivClick(); break;
+    case KeyAction::Equals: spbtn_EqualClick(); break;
+    case KeyAction::AllClear: spbtn_AcClick(); break;
+    case KeyAction::HideWindow: hide(); break;
     default: // the ten digits, as their buttons enter them
         // Called directly: GCC 12's -fsanitize=bounds miscompiles a call through
         // an array of member-function pointers here.
-        digitClick(int(action) - int(CalcKeyAction::Digit0));
+        digitClick(int(action) - int(KeyAction::Digit0));
         break;
     }
 }
 
 void Tform_Calc::FormKeyDown(QKeyEvent *event)
 {
-    runKeyAction(actionForVirtualKey(virtualKeyOf(*event)));
+    runKeyAction(actionForKeyEvent(*event));
 }
 
 void Tform_Calc::keyPressEvent(QKeyEvent *event)

@@ -89,7 +89,7 @@ private:
     // Ctrl+C or Ctrl+Insert; Ctrl+V or Shift+Insert. Both beep when refused.
     void copyNumber();
     void pasteNumber();
-    void runKeyAction(CalcKeyAction action);
+    void runKeyAction(KeyAction action);
 
     Ui::Tform_Calc *ui;
     CalcEngine m_engine;
