@@ -1,177 +1,150 @@
 #include "keymap.h"
 
-#include <iterator>
-
-const CalcKeyBinding CalcKeyMap[] = {
-    {VKEY_BACK, CalcKeyAction::AllClear},
-    {VKEY_RETURN, CalcKeyAction::Equals},
-    {VKEY_ESCAPE, CalcKeyAction::HideWindow},
-    {VKEY_END, CalcKeyAction::HideWindow},
-    {VKEY_HOME, CalcKeyAction::AllClear},
-    {VKEY_0 + 0, CalcKeyAction::Digit0},
-    {VKEY_0 + 1, CalcKeyAction::Digit1},
-    {VKEY_0 + 2, CalcKeyAction::Digit2},
-    {VKEY_0 + 3, CalcKeyAction::Digit3},
-    {VKEY_0 + 4, CalcKeyAction::Digit4},
-    {VKEY_0 + 5, CalcKeyAction::Digit5},
-    {VKEY_0 + 6, CalcKeyAction::Digit6},
-    {VKEY_0 + 7, CalcKeyAction::Digit7},
-    {VKEY_0 + 8, CalcKeyAction::Digit8},
-    {VKEY_0 + 9, CalcKeyAction::Digit9},
-    {VKEY_NUMPAD0 + 0, CalcKeyAction::Digit0},
-    {VKEY_NUMPAD0 + 1, CalcKeyAction::Digit1},
-    {VKEY_NUMPAD0 + 2, CalcKeyAction::Digit2},
-    {VKEY_NUMPAD0 + 3, CalcKeyAction::Digit3},
-    {VKEY_NUMPAD0 + 4, CalcKeyAction::Digit4},
-    {VKEY_NUMPAD0 + 5, CalcKeyAction::Digit5},
-    {VKEY_NUMPAD0 + 6, CalcKeyAction::Digit6},
-    {VKEY_NUMPAD0 + 7, CalcKeyAction::Digit7},
-    {VKEY_NUMPAD0 + 8, CalcKeyAction::Digit8},
-    {VKEY_NUMPAD0 + 9, CalcKeyAction::Digit9},
-    {VKEY_MULTIPLY, CalcKeyAction::Multiply},
-    {VKEY_ADD, CalcKeyAction::Add},
-    {VKEY_SUBTRACT, CalcKeyAction::Subtract},
-    {VKEY_DECIMAL, CalcKeyAction::Point},
-    {VKEY_DIVIDE, CalcKeyAction::Divide},
-    {VKEY_OEM_1, CalcKeyAction::Multiply},
-    {VKEY_OEM_PLUS, CalcKeyAction::Add},
-    {VKEY_OEM_MINUS, CalcKeyAction::Subtract},
-    {VKEY_OEM_PERIOD, CalcKeyAction::Point},
-    {VKEY_OEM_2, CalcKeyAction::Divide},
-};
-const int CalcKeyMapSize = int(std::size(CalcKeyMap));
-
-CalcKeyAction actionForVirtualKey(int virtualKey)
-{
-    for (const CalcKeyBinding &binding : CalcKeyMap) {
-        if (binding.virtualKey == virtualKey)
-            return binding.action;
-    }
-    return CalcKeyAction::None;
-}
+#include <cstddef>
 
 namespace {
 
-struct QtKeyBinding
+using A = KeyAction;
+
+template <typename Key>
+struct Binding
 {
-    int qtKey;
-    int virtualKey;
+    Key key;
+    KeyAction action;
 };
 
-// Keys whose virtual key does not depend on the layout.
-const QtKeyBinding NamedKeys[] = {
-    {Qt::Key_Backspace, VKEY_BACK}, {Qt::Key_Tab, VKEY_TAB},
-    {Qt::Key_Return, VKEY_RETURN}, {Qt::Key_Enter, VKEY_RETURN},
-    {Qt::Key_Escape, VKEY_ESCAPE}, {Qt::Key_Space, VKEY_SPACE},
-    {Qt::Key_PageUp, VKEY_PRIOR}, {Qt::Key_PageDown, VKEY_NEXT},
-    {Qt::Key_End, VKEY_END}, {Qt::Key_Home, VKEY_HOME},
-    {Qt::Key_Left, VKEY_LEFT}, {Qt::Key_Up, VKEY_UP},
-    {Qt::Key_Right, VKEY_RIGHT}, {Qt::Key_Down, VKEY_DOWN},
-    {Qt::Key_Insert, VKEY_INSERT}, {Qt::Key_Delete, VKEY_DELETE},
+template <typename Key, std::size_t N>
+std::optional<KeyAction> find(const Binding<Key> (&table)[N], Key key)
+{
+    for (const Binding<Key> &b : table) {
+        if (b.key == key)
+            return b.action;
+    }
+    return std::nullopt;
+}
+
+KeyAction digit(int n) { return KeyAction(int(A::Digit0) + n); }
+bool isDigit(int key) { return key >= Qt::Key_0 && key <= Qt::Key_9; }
+
+// The keys as Windows names them, by virtual key; besides these, '0' to '9' (48 to 57)
+// and VK_NUMPAD0 to VK_NUMPAD9 (96 to 105) are the digits. The OEM keys are named after
+// the Japanese keyboard, where they carry the operators.
+const Binding<quint32> VirtualKeys[] = {
+    {8, A::AllClear},    // VK_BACK
+    {13, A::Equals},     // VK_RETURN, also the keypad's Enter
+    {27, A::HideWindow}, // VK_ESCAPE
+    {35, A::HideWindow}, // VK_END
+    {36, A::AllClear},   // VK_HOME
+    {106, A::Multiply},  // VK_MULTIPLY, keypad
+    {107, A::Add},       // VK_ADD, keypad
+    {109, A::Subtract},  // VK_SUBTRACT, keypad
+    {110, A::Point},     // VK_DECIMAL, keypad
+    {111, A::Divide},    // VK_DIVIDE, keypad
+    {186, A::Multiply},  // VK_OEM_1, the ":*" key
+    {187, A::Add},       // VK_OEM_PLUS, the ";+" key
+    {189, A::Subtract},  // VK_OEM_MINUS, the "-=" key
+    {190, A::Point},     // VK_OEM_PERIOD, the ".>" key
+    {191, A::Divide},    // VK_OEM_2, the "/?" key
 };
 
-// The numeric keypad, told apart by Qt::KeypadModifier. With NumLock off its
-// keys arrive as Home, End, Delete ... and fall through to NamedKeys, as on
-// Windows. Some locales' keypad point types a comma; Windows calls it VKEY_DECIMAL.
-const QtKeyBinding KeypadKeys[] = {
-    {Qt::Key_Asterisk, VKEY_MULTIPLY}, {Qt::Key_Plus, VKEY_ADD},
-    {Qt::Key_Minus, VKEY_SUBTRACT}, {Qt::Key_Period, VKEY_DECIMAL},
-    {Qt::Key_Comma, VKEY_DECIMAL}, {Qt::Key_Slash, VKEY_DIVIDE},
+// What a key types, where that decides (any layout but the Japanese); and the digits.
+const Binding<int> TypedCharacters[] = {
+    {Qt::Key_Period, A::Point}, {Qt::Key_Plus, A::Add}, {Qt::Key_Minus, A::Subtract},
+    {Qt::Key_Asterisk, A::Multiply}, {Qt::Key_Slash, A::Divide}, {Qt::Key_Equal, A::Equals},
+};
+
+// Keys named for what they are, the same on every layout; with NumLock off the
+// keypad sends these too (Home, End ...), as on Windows.
+const Binding<int> NamedKeys[] = {
+    {Qt::Key_Backspace, A::AllClear}, {Qt::Key_Home, A::AllClear},
+    {Qt::Key_Return, A::Equals}, {Qt::Key_Enter, A::Equals},
+    {Qt::Key_Escape, A::HideWindow}, {Qt::Key_End, A::HideWindow},
+};
+
+// The keypad, told apart by Qt::KeypadModifier; its digits besides. Some locales'
+// keypad point types a comma.
+const Binding<int> KeypadKeys[] = {
+    {Qt::Key_Asterisk, A::Multiply}, {Qt::Key_Plus, A::Add}, {Qt::Key_Minus, A::Subtract},
+    {Qt::Key_Period, A::Point}, {Qt::Key_Comma, A::Point}, {Qt::Key_Slash, A::Divide},
+};
+
+// A punctuation key is known by the symbols it carries, as Windows names it. Order
+// matters: the US "=+" key is the add key, the Japanese "-=" key the subtract key,
+// the German ".:" key the point key, the French ":/" key the divide key; a key
+// with a comma does nothing.
+const Binding<char> SymbolKeys[] = {
+    {'+', A::Add}, {'-', A::Subtract}, {'.', A::Point}, {',', A::None},
+    {'/', A::Divide}, {':', A::Multiply}, {';', A::Multiply},
 };
 
 // Without the layout's symbols, the symbol typed stands for its key. Where US and
 // Japanese keyboards disagree, the Japanese key wins (";" is the add key there).
-// "*" is the Japanese ":*" key; Shift+8 on a US keyboard is told apart by its scan code.
-const QtKeyBinding TypedSymbols[] = {
-    {Qt::Key_Plus, VKEY_OEM_PLUS}, {Qt::Key_Semicolon, VKEY_OEM_PLUS},
-    {Qt::Key_Colon, VKEY_OEM_1}, {Qt::Key_Asterisk, VKEY_OEM_1},
-    {Qt::Key_Minus, VKEY_OEM_MINUS}, {Qt::Key_Underscore, VKEY_OEM_MINUS},
-    {Qt::Key_Period, VKEY_OEM_PERIOD}, {Qt::Key_Greater, VKEY_OEM_PERIOD},
-    {Qt::Key_Comma, VKEY_OEM_COMMA}, {Qt::Key_Less, VKEY_OEM_COMMA},
-    {Qt::Key_Slash, VKEY_OEM_2}, {Qt::Key_Question, VKEY_OEM_2},
-};
-
-// Windows names a punctuation key after the symbols it carries. Order matters:
-// the US "=+" key is the plus key, the Japanese "-=" key the minus key, the
-// German ".:" key the period key, the French ":/" key the slash key.
-const struct { char symbol; int virtualKey; } SymbolKeys[] = {
-    {'+', VKEY_OEM_PLUS}, {'-', VKEY_OEM_MINUS}, {'.', VKEY_OEM_PERIOD},
-    {',', VKEY_OEM_COMMA}, {'/', VKEY_OEM_2}, {':', VKEY_OEM_1}, {';', VKEY_OEM_1},
+// "=" is decided apart: unshifted the US "=+" key, with Shift the Japanese "-=" key.
+const Binding<int> TypedSymbols[] = {
+    {Qt::Key_Plus, A::Add}, {Qt::Key_Semicolon, A::Add},
+    {Qt::Key_Colon, A::Multiply}, {Qt::Key_Asterisk, A::Multiply},
+    {Qt::Key_Minus, A::Subtract}, {Qt::Key_Underscore, A::Subtract},
+    {Qt::Key_Period, A::Point}, {Qt::Key_Greater, A::Point},
+    {Qt::Key_Slash, A::Divide}, {Qt::Key_Question, A::Divide},
 };
 
 // evdev KEY_1 .. KEY_0 are 2 .. 11; X and Wayland keycodes add 8.
 constexpr quint32 FirstDigitRowKeycode = 2 + 8;
 constexpr quint32 LastDigitRowKeycode = 11 + 8;
 
-int lookUp(const QtKeyBinding *begin, const QtKeyBinding *end, int qtKey)
+std::optional<KeyAction> byCharacter(int key)
 {
-    for (const QtKeyBinding *b = begin; b != end; ++b) {
-        if (b->qtKey == qtKey)
-            return b->virtualKey;
-    }
-    return VKEY_NONE;
+    return isDigit(key) ? digit(key - Qt::Key_0) : find(TypedCharacters, key);
 }
 
-bool isModifierOnly(int qtKey)
+KeyAction byVirtualKey(quint32 vk)
 {
-    switch (qtKey) {
-    case Qt::Key_Shift: case Qt::Key_Control: case Qt::Key_Meta: case Qt::Key_Alt:
-    case Qt::Key_AltGr: case Qt::Key_CapsLock: case Qt::Key_NumLock: case Qt::Key_ScrollLock:
-    case Qt::Key_Super_L: case Qt::Key_Super_R: case Qt::Key_Hyper_L: case Qt::Key_Hyper_R:
-    case Qt::Key_Mode_switch:
-        return true;
-    default:
-        return false;
-    }
+    if (vk >= '0' && vk <= '9')
+        return digit(int(vk - '0'));
+    if (vk >= 96 && vk <= 105)
+        return digit(int(vk - 96));
+    return find(VirtualKeys, vk).value_or(A::None);
 }
 
-int virtualKeyFromSymbols(const KeySymbols &symbols)
+// The key's place, told from what X11 and Wayland deliver.
+KeyAction byPlace(const KeyPress &press)
 {
-    for (const auto &s : SymbolKeys) {
-        if (symbols.unshifted == quint32(s.symbol) || symbols.shifted == quint32(s.symbol))
-            return s.virtualKey;
+    const int key = press.key;
+    if (press.modifiers & Qt::KeypadModifier) {
+        if (isDigit(key))
+            return digit(key - Qt::Key_0);
+        return find(KeypadKeys, key).value_or(find(NamedKeys, key).value_or(A::None));
     }
-    return VKEY_NONE;
+    if (const auto action = find(NamedKeys, key))
+        return *action;
+
+    // X and Wayland report the shifted symbol (Shift+8 is "*" on a US keyboard),
+    // while the place is the physical key: take the digit row by its keycode.
+    if (press.keycode >= FirstDigitRowKeycode && press.keycode <= LastDigitRowKeycode)
+        return digit(int((press.keycode - FirstDigitRowKeycode + 1) % 10));
+
+    if (press.symbols) {
+        for (const Binding<char> &s : SymbolKeys) {
+            if (press.symbols->unshifted == quint32(s.key) || press.symbols->shifted == quint32(s.key))
+                return s.action;
+        }
+    }
+    if (isDigit(key))
+        return digit(key - Qt::Key_0);
+    if (press.symbols)
+        return A::None; // the layout knows the key, and it is none of ours
+    if (key == Qt::Key_Equal)
+        return (press.modifiers & Qt::ShiftModifier) ? A::Subtract : A::Add;
+    return find(TypedSymbols, key).value_or(A::None);
 }
 
 } // namespace
 
-int virtualKeyFromQtKey(int qtKey, Qt::KeyboardModifiers modifiers, quint32 nativeScanCode,
-                        std::optional<KeySymbols> symbols)
+KeyAction actionForKey(const KeyPress &press)
 {
-    if (isModifierOnly(qtKey))
-        return VKEY_NONE;
-
-    if (modifiers & Qt::KeypadModifier) {
-        if (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9)
-            return VKEY_NUMPAD0 + (qtKey - Qt::Key_0);
-        if (const int vk = lookUp(std::begin(KeypadKeys), std::end(KeypadKeys), qtKey))
-            return vk;
-        // Keypad Enter is VKEY_RETURN on Windows too; NumLock-off keys are named keys.
+    if (!press.japaneseLayout) {
+        if (const auto action = byCharacter(press.key))
+            return *action;
     }
-    if (const int vk = lookUp(std::begin(NamedKeys), std::end(NamedKeys), qtKey))
-        return vk;
-    if (modifiers & Qt::KeypadModifier)
-        return VKEY_NONE;
-
-    // X and Wayland report the shifted symbol (Shift+8 is "*" on a US keyboard),
-    // while Windows names the physical key: take the digit row by its keycode.
-    if (nativeScanCode >= FirstDigitRowKeycode && nativeScanCode <= LastDigitRowKeycode)
-        return VKEY_0 + int((nativeScanCode - FirstDigitRowKeycode + 1) % 10);
-
-    if (symbols) {
-        if (const int vk = virtualKeyFromSymbols(*symbols))
-            return vk;
-    }
-    if (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9)
-        return VKEY_0 + (qtKey - Qt::Key_0);
-    if (qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z)
-        return VKEY_A + (qtKey - Qt::Key_A);
-    if (symbols)
-        return VKEY_NONE; // the layout knows the key, and it is none of ours
-    if (qtKey == Qt::Key_Equal) {
-        // Unshifted "=" is the US "=+" key; "=" with Shift the Japanese "-=" key.
-        return (modifiers & Qt::ShiftModifier) ? VKEY_OEM_MINUS : VKEY_OEM_PLUS;
-    }
-    return lookUp(std::begin(TypedSymbols), std::end(TypedSymbols), qtKey);
+    return press.virtualKey ? byVirtualKey(press.virtualKey) : byPlace(press);
 }

@@ -24,29 +24,29 @@ constexpr int ClientHeight = 169;
 struct CalculatorButton
 {
     QToolButton *Ui::CalculatorWindow::*button;
-    CalcKeyAction key;
+    KeyAction key;
     int fontPixels;
     const char *accessibleName;
 };
 
 const CalculatorButton CalculatorButtons[] = {
-    {&Ui::CalculatorWindow::allClearButton, CalcKeyAction::AllClear, 19, "オールクリア"},
-    {&Ui::CalculatorWindow::divideButton, CalcKeyAction::Divide, 24, "割る"},
-    {&Ui::CalculatorWindow::multiplyButton, CalcKeyAction::Multiply, 24, "掛ける"},
-    {&Ui::CalculatorWindow::subtractButton, CalcKeyAction::Subtract, 24, "引く"},
-    {&Ui::CalculatorWindow::digit7Button, CalcKeyAction::Digit7, 24, "7"},
-    {&Ui::CalculatorWindow::digit8Button, CalcKeyAction::Digit8, 24, "8"},
-    {&Ui::CalculatorWindow::digit9Button, CalcKeyAction::Digit9, 24, "9"},
-    {&Ui::CalculatorWindow::digit4Button, CalcKeyAction::Digit4, 24, "4"},
-    {&Ui::CalculatorWindow::digit5Button, CalcKeyAction::Digit5, 24, "5"},
-    {&Ui::CalculatorWindow::digit6Button, CalcKeyAction::Digit6, 24, "6"},
-    {&Ui::CalculatorWindow::digit1Button, CalcKeyAction::Digit1, 24, "1"},
-    {&Ui::CalculatorWindow::digit2Button, CalcKeyAction::Digit2, 24, "2"},
-    {&Ui::CalculatorWindow::digit3Button, CalcKeyAction::Digit3, 24, "3"},
-    {&Ui::CalculatorWindow::digit0Button, CalcKeyAction::Digit0, 24, "0"},
-    {&Ui::CalculatorWindow::pointButton, CalcKeyAction::Point, 24, "小数点"},
-    {&Ui::CalculatorWindow::addButton, CalcKeyAction::Add, 24, "足す"},
-    {&Ui::CalculatorWindow::equalsButton, CalcKeyAction::Equals, 24, "イコール"},
+    {&Ui::CalculatorWindow::allClearButton, KeyAction::AllClear, 19, "オールクリア"},
+    {&Ui::CalculatorWindow::divideButton, KeyAction::Divide, 24, "割る"},
+    {&Ui::CalculatorWindow::multiplyButton, KeyAction::Multiply, 24, "掛ける"},
+    {&Ui::CalculatorWindow::subtractButton, KeyAction::Subtract, 24, "引く"},
+    {&Ui::CalculatorWindow::digit7Button, KeyAction::Digit7, 24, "7"},
+    {&Ui::CalculatorWindow::digit8Button, KeyAction::Digit8, 24, "8"},
+    {&Ui::CalculatorWindow::digit9Button, KeyAction::Digit9, 24, "9"},
+    {&Ui::CalculatorWindow::digit4Button, KeyAction::Digit4, 24, "4"},
+    {&Ui::CalculatorWindow::digit5Button, KeyAction::Digit5, 24, "5"},
+    {&Ui::CalculatorWindow::digit6Button, KeyAction::Digit6, 24, "6"},
+    {&Ui::CalculatorWindow::digit1Button, KeyAction::Digit1, 24, "1"},
+    {&Ui::CalculatorWindow::digit2Button, KeyAction::Digit2, 24, "2"},
+    {&Ui::CalculatorWindow::digit3Button, KeyAction::Digit3, 24, "3"},
+    {&Ui::CalculatorWindow::digit0Button, KeyAction::Digit0, 24, "0"},
+    {&Ui::CalculatorWindow::pointButton, KeyAction::Point, 24, "小数点"},
+    {&Ui::CalculatorWindow::addButton, KeyAction::Add, 24, "足す"},
+    {&Ui::CalculatorWindow::equalsButton, KeyAction::Equals, 24, "イコール"},
 };
 
 } // namespace
@@ -148,20 +148,20 @@ void CalculatorWindow::reportDivisionByZero()
     emit divisionByZero();
 }
 
-void CalculatorWindow::press(CalcKeyAction key)
+void CalculatorWindow::press(KeyAction key)
 {
     switch (key) {
-    case CalcKeyAction::None: break;
-    case CalcKeyAction::Point: m_engine.point(); break;
-    case CalcKeyAction::Add: m_engine.apply(Operator::Add); break;
-    case CalcKeyAction::Subtract: m_engine.apply(Operator::Subtract); break;
-    case CalcKeyAction::Multiply: m_engine.apply(Operator::Multiply); break;
-    case CalcKeyAction::Divide: m_engine.apply(Operator::Divide); break;
-    case CalcKeyAction::Equals: m_engine.equals(); break;
-    case CalcKeyAction::AllClear: m_engine.allClear(); break;
-    case CalcKeyAction::HideWindow: hide(); break;
+    case KeyAction::None: break;
+    case KeyAction::Point: m_engine.point(); break;
+    case KeyAction::Add: m_engine.apply(Operator::Add); break;
+    case KeyAction::Subtract: m_engine.apply(Operator::Subtract); break;
+    case KeyAction::Multiply: m_engine.apply(Operator::Multiply); break;
+    case KeyAction::Divide: m_engine.apply(Operator::Divide); break;
+    case KeyAction::Equals: m_engine.equals(); break;
+    case KeyAction::AllClear: m_engine.allClear(); break;
+    case KeyAction::HideWindow: hide(); break;
     default: // the ten digits, in order
-        m_engine.digit(int(key) - int(CalcKeyAction::Digit0));
+        m_engine.digit(int(key) - int(KeyAction::Digit0));
         break;
     }
 }
@@ -199,6 +199,6 @@ void CalculatorWindow::keyPressEvent(QKeyEvent *event)
     else if ((ctrl && key == Qt::Key_V) || (modifiers == Qt::ShiftModifier && key == Qt::Key_Insert))
         pasteNumber();
     else
-        press(actionForVirtualKey(virtualKeyOf(*event)));
+        press(actionForKeyEvent(*event));
     QWidget::keyPressEvent(event); // the key is left for the system, not consumed
 }

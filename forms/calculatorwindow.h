@@ -49,7 +49,7 @@ protected:
 private:
     void showNumber(double value) override;
     void reportDivisionByZero() override;
-    void press(CalcKeyAction key);
+    void press(KeyAction key);
     // Ctrl+C or Ctrl+Insert; Ctrl+V or Shift+Insert. Both beep when refused.
     void copyNumber();
     void pasteNumber();

@@ -1,8 +1,10 @@
 #include "keyboard.h"
 
-#include "keymap.h"
-
 #include <QKeyEvent>
+
+#ifdef Q_OS_WIN
+#  include "win32.h"
+#endif
 
 #ifdef MOCHITEN_HAVE_XCB
 #  include <QAbstractNativeEventFilter>
@@ -22,13 +24,14 @@ namespace {
 class KeyboardMapping : public QAbstractNativeEventFilter
 {
 public:
-    std::optional<KeySymbols> symbols(quint32 keycode)
+    // Adds the layout's symbols on the pressed key and whether the layout is Japanese.
+    void describe(KeyPress &press)
     {
         if (!m_loaded)
             load();
-        if (keycode >= m_table.size() || m_table[keycode].unshifted == 0)
-            return std::nullopt;
-        return m_table[keycode];
+        press.japaneseLayout = m_japanese;
+        if (press.keycode < m_table.size() && m_table[press.keycode].unshifted != 0)
+            press.symbols = m_table[press.keycode];
     }
 
     bool nativeEventFilter(const QByteArray &type, void *message, qintptr *) override
@@ -48,6 +51,7 @@ private:
     void load()
     {
         m_table.assign(256, KeySymbols{});
+        m_japanese = false;
         auto *x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
         if (!x11 || !x11->connection())
             return;
@@ -76,11 +80,18 @@ private:
                 m_table[first + i] = KeySymbols{key[0], perKey > 1 && key[1] != 0 ? key[1] : key[0]};
         }
         std::free(reply);
+        // Of the layouts X ships, only the Japanese (jp and the vendors' copies; not its
+        // kana, Dvorak or NICOLA variants) has ":" and "*" on the key right of ";" (AC11)
+        // and "@" right of "P" (AD11). The keys, unlike the layout's name, also tell
+        // under XWayland, which takes its keymap from the compositor.
+        const KeySymbols ac11 = m_table[40 + 8], ad11 = m_table[26 + 8]; // evdev code + 8
+        m_japanese = ac11.unshifted == ':' && ac11.shifted == '*' && ad11.unshifted == '@';
         m_loaded = true;
     }
 
     std::vector<KeySymbols> m_table;
     bool m_loaded = false;
+    bool m_japanese = false;
     bool m_filtering = false;
     int m_xkbEvent = 0; // where XKB's events start; 0 without XKB
 };
@@ -88,32 +99,21 @@ private:
 } // namespace
 #endif
 
-std::optional<KeySymbols> keySymbolsForScanCode(quint32 nativeScanCode)
+KeyAction actionForKeyEvent(const QKeyEvent &event)
 {
-#ifdef MOCHITEN_HAVE_XCB
-    static KeyboardMapping mapping;
-    // X keycodes run from 8 to 255.
-    if (nativeScanCode < 8 || nativeScanCode > 255 || !qGuiApp)
-        return std::nullopt;
-    return mapping.symbols(nativeScanCode);
-#else
-    Q_UNUSED(nativeScanCode);
-    return std::nullopt;
-#endif
-}
-
-int virtualKeyOf(const QKeyEvent &event)
-{
+    KeyPress press;
+    press.key = event.key();
+    press.modifiers = event.modifiers();
 #if defined(Q_OS_WIN)
-    // Events made up by tests or other programs carry no native key.
-    if (event.nativeVirtualKey() != 0)
-        return int(event.nativeVirtualKey());
-    const quint32 keycode = 0;
-#elif defined(Q_OS_MACOS)
-    const quint32 keycode = 0; // not an X keycode
-#else
-    const quint32 keycode = event.nativeScanCode();
+    press.virtualKey = event.nativeVirtualKey(); // 0 in events made up by tests or other programs
+    press.japaneseLayout = win32JapaneseKeyboardLayout();
+#elif !defined(Q_OS_MACOS) // a macOS scan code is no X keycode
+    press.keycode = event.nativeScanCode();
+#  ifdef MOCHITEN_HAVE_XCB
+    static KeyboardMapping mapping;
+    if (qGuiApp)
+        mapping.describe(press);
+#  endif
 #endif
-    return virtualKeyFromQtKey(event.key(), event.modifiers(), keycode,
-                               keycode ? keySymbolsForScanCode(keycode) : std::nullopt);
+    return actionForKey(press);
 }

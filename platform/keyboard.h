@@ -2,18 +2,12 @@
 
 #include "keymap.h"
 
-#include <QtGlobal>
-#include <optional>
-
 class QKeyEvent;
 
-
-// Looks the key up in the X server's keyboard mapping. Empty when the program
-// does not run on X11 or the key is unknown; callers then fall back to what the
-// key event itself carries.
-std::optional<KeySymbols> keySymbolsForScanCode(quint32 nativeScanCode);
-
-// The Windows virtual-key code of a key press: on Windows the event's own; on
-// X11 and Wayland the code Windows would give the same physical key (see
-// virtualKeyFromQtKey in keymap.h). 0 when the key has none of interest.
-int virtualKeyOf(const QKeyEvent &event);
+// What a key press does in the calculator window (see actionForKey in keymap.h).
+// Adds what the window system knows of the keyboard: on Windows the virtual key and
+// whether the thread's active layout is Japanese; on X11 the layout's symbols on the
+// key and whether the layout is Japanese, read from the X server once and again only
+// when it says the keyboard changed. Elsewhere (Wayland without X, made-up events)
+// the layout is unknown and taken for a non-Japanese one: the character typed decides.
+KeyAction actionForKeyEvent(const QKeyEvent &event);

@@ -108,3 +108,10 @@ bool win32IsTitleBarDoubleClick(const void *msg)
     const MSG *m = static_cast<const MSG *>(msg);
     return m != nullptr && m->message == WM_NCLBUTTONDBLCLK && m->wParam == static_cast<WPARAM>(HTCAPTION);
 }
+
+bool win32JapaneseKeyboardLayout()
+{
+    // The layout handle's low word is the layout's language.
+    const auto language = LANGID(reinterpret_cast<UINT_PTR>(GetKeyboardLayout(0)) & 0xFFFF);
+    return PRIMARYLANGID(language) == LANG_JAPANESE;
+}

@@ -43,3 +43,7 @@ std::uint32_t win32SessionId();
 
 // True when msg, a native MSG*, is a double click on a window's title bar. Null is false.
 bool win32IsTitleBarDoubleClick(const void *msg);
+
+// True when the keyboard layout active on the calling thread is a Japanese one
+// (language 0x0411), whose keys the calculator reads by their place.
+bool win32JapaneseKeyboardLayout();

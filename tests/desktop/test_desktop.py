@@ -194,13 +194,19 @@ KEYS = [  # layout, keys typed after Backspace has cleared the display, title af
     ('us', '1 2 plus 3 minus 2 slash 4 Return', '3.25'),
     ('us', 'KP_1 KP_2 KP_Add KP_3 KP_Subtract KP_1 KP_Multiply KP_5 KP_Divide KP_2 KP_Enter', '35'),
     ('us', '9 Home 4 2', '42'),
+    ('us', '6 asterisk 7 Return', '42'),  # Shift+8 types *, so it multiplies
+    ('us', '1 plus 2 equal 4 Return', '4'),  # = is equals: the sum ends, 4 starts anew
+    ('us', '9 semicolon 2 underscore 4 Return', '14'),  # ; and Shift+- are read by place: they multiply, subtract
     ('jp', '1 2 semicolon 3 plus 5 Return', '20'),  # ; and Shift+; add
     ('jp', '4 colon 5 asterisk 2 Return', '40'),  # : and Shift+: multiply
+    ('jp', '9 minus 3 equal 1 Return', '5'),  # Shift+- (=) subtracts too
+    ('de', '6 asterisk 7 minus 2 Return', '40'),  # * is Shift++, - has a key of its own
+    ('de', '8 slash 2 equal 1 Return', '1'),  # Shift+7 types /, Shift+0 =
 ]
 
 
 def calculator_keys():
-    """Main keys and keypad, on a US and a Japanese layout: the result shows in the title."""
+    """Main keys and keypad on US, Japanese and German layouts: the result shows in the title."""
     app = App()
     wait('title of a new calculator', app.title, 'Mochiten V2')
     for layout, typed, title in KEYS:
