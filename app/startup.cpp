@@ -1,6 +1,7 @@
 #include "startup.h"
 
 #include "application.h"
+#include "displayloss.h"
 #include "platform.h"
 #include "signalwatcher.h"
 #include "singleinstance.h"
@@ -87,6 +88,9 @@ int runMochiten(int argc, char **argv)
         // From here on a logout, "kill" or Ctrl+C leaves the way Exit does, with the
         // settings saved.
         SignalWatcher signalWatcher([] { form_Main->act_Exit->trigger(); });
+        // A display that dies takes the process with it, through Qt: what Exit
+        // would store is saved first, without ending (Qt does that).
+        DisplayLossGuard displayLoss([] { form_Main->commitSessionData(); });
         if (!DebugMode)
             instance.listen(form_Main, [] { form_Main->secondStartRequested(); });
         if (DebugMode)
