@@ -3,6 +3,7 @@
 
 #include "Formmain.h"
 #include "Formsetup.h"
+#include "clipboardtext.h"
 #include "formsupport.h"
 #include "keyboard.h"
 #include "numberformat.h"
@@ -61,7 +62,7 @@ const CalcButton CalcButtons[] = {
 } // namespace
 
 Tform_Calc::Tform_Calc(QWidget *parent)
-    : FormWindow<QWidget>(parent), ui(new Ui::Tform_Calc), m_engine(*this)
+    : FormWindow<QWidget>(parent), ui(new Ui::Tform_Calc), m_engine(*this), m_clipboard(new ClipboardText(this))
 {
     ui->setupUi(this);
     // A small title bar with the number in it, and no close box: Escape, End or
@@ -238,7 +239,13 @@ void Tform_Calc::copyNumber()
 
 void Tform_Calc::pasteNumber()
 {
-    const QString keys = PastedNumberKeys(QGuiApplication::clipboard()->text(), QLocale::system().decimalPoint());
+    // The text may come later; keys typed meanwhile wait for it.
+    m_clipboard->request([this](const QString &text) { typeNumber(text); });
+}
+
+void Tform_Calc::typeNumber(const QString &text)
+{
+    const QString keys = PastedNumberKeys(text, QLocale::system().decimalPoint());
     if (keys.isEmpty()) {
         QApplication::beep();
         return;

@@ -8,6 +8,7 @@
 #include <QWidget>
 #include <functional>
 
+class ClipboardText;
 class QAction;
 class QMenu;
 namespace Ui { class Tform_Calc; }
@@ -89,10 +90,12 @@ private:
     // Ctrl+C or Ctrl+Insert; Ctrl+V or Shift+Insert. Both beep when refused.
     void copyNumber();
     void pasteNumber();
+    void typeNumber(const QString &text);
     void runKeyAction(CalcKeyAction action);
 
     Ui::Tform_Calc *ui;
     CalcEngine m_engine;
+    ClipboardText *m_clipboard;
     // Until the window has been on screen, its position is the one stored.
     bool m_placedOnScreen = false;
     bool m_centreAtFirstShow = false;
