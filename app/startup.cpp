@@ -2,6 +2,7 @@
 
 #include "application.h"
 #include "controller.h"
+#include "displayloss.h"
 #include "platform.h"
 #include "signalwatcher.h"
 #include "singleinstance.h"
@@ -109,6 +110,9 @@ int runMochiten(int argc, char **argv)
         // From here on a logout, "kill" or Ctrl+C leaves the way Exit does, with the
         // settings saved.
         SignalWatcher signalWatcher([&controller] { controller.exit(); });
+        // A display that dies takes the process with it, through Qt: what Exit
+        // would store is saved first, without ending (Qt does that).
+        DisplayLossGuard displayLoss([&controller] { controller.commitSessionData(); });
         if (!debugMode)
             instance.listen(&controller, [&controller] { controller.secondStartRequested(); });
         return app.exec();

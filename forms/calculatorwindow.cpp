@@ -1,6 +1,7 @@
 #include "calculatorwindow.h"
 #include "ui_calculatorwindow.h"
 
+#include "clipboardtext.h"
 #include "keyboard.h"
 #include "look.h"
 #include "numberformat.h"
@@ -53,7 +54,7 @@ const CalculatorButton CalculatorButtons[] = {
 
 CalculatorWindow::CalculatorWindow(WindowSettings &stored, QWidget *parent)
     : QWidget(parent), ui(new Ui::CalculatorWindow), m_engine(*this), m_placement(*this, stored, false),
-      m_menu(new QMenu(this))
+      m_menu(new QMenu(this)), m_clipboard(new ClipboardText(this))
 {
     ui->setupUi(this);
     // A small title bar with the number in it, and no close box: Escape, End or
@@ -176,7 +177,13 @@ void CalculatorWindow::copyNumber()
 
 void CalculatorWindow::pasteNumber()
 {
-    const QString keys = pastedNumberKeys(QGuiApplication::clipboard()->text(), QLocale::system().decimalPoint());
+    // The text may come later; keys typed meanwhile wait for it.
+    m_clipboard->request([this](const QString &text) { typeNumber(text); });
+}
+
+void CalculatorWindow::typeNumber(const QString &text)
+{
+    const QString keys = pastedNumberKeys(text, QLocale::system().decimalPoint());
     if (keys.isEmpty()) {
         QApplication::beep();
         return;

@@ -6,6 +6,7 @@
 
 #include <QWidget>
 
+class ClipboardText;
 class QAction;
 class QMenu;
 namespace Ui { class CalculatorWindow; }
@@ -53,10 +54,12 @@ private:
     // Ctrl+C or Ctrl+Insert; Ctrl+V or Shift+Insert. Both beep when refused.
     void copyNumber();
     void pasteNumber();
+    void typeNumber(const QString &text);
 
     Ui::CalculatorWindow *ui;
     CalculatorEngine m_engine;
     WindowPlacement m_placement;
     QMenu *m_menu; // PopupMenu1
+    ClipboardText *m_clipboard;
     bool m_numberShown = false; // the title shows the program's name until the first number
 };

@@ -60,4 +60,50 @@ def clipboard():
         wait(f'clipboard after {typed}', text, before or title)
 
 
-sys.exit(t.main([screen_reader, clipboard]))
+OWNER = '''import sys, time
+from Xlib import X, display
+from Xlib.protocol.event import SelectionNotify
+d, mode = display.Display(), sys.argv[1]
+a, w = d.intern_atom, d.screen().root.create_window(0, 0, 1, 1, 0, 0)
+w.set_selection_owner(a('CLIPBOARD'), X.CurrentTime), d.sync(), print(flush=True)
+while e := d.next_event():
+    if e.type == X.SelectionRequest:  # says when it is asked
+        print(flush=True)
+        if mode != 'silent':  # slow: "0.5" after a while; incr: a transfer in parts, then one byte a part for ever
+            time.sleep(0.3 if mode == 'slow' else 0)
+            r = e.requestor
+            r.change_attributes(event_mask=X.PropertyChangeMask)
+            r.change_property(e.property, *((a('INCR'), 32, [1 << 30]) if mode == 'incr' else (a('ATOM'), 32, [a('UTF8_STRING')])
+                                            if e.target == a('TARGETS') else (a('UTF8_STRING'), 8, b'0.5')))
+            r.send_event(SelectionNotify(time=e.time, requestor=r, selection=e.selection, target=e.target, property=e.property))
+    elif e.type == X.PropertyNotify and e.state == X.PropertyDelete:
+        e.window.change_property(e.atom, a('UTF8_STRING'), 8, b'1')
+    d.flush()
+'''
+STALLS = [  # clipboard owner, keys typed after BackSpace, title then: within 2 s, as a paste waits a second at most
+    ('slow', 'ctrl+v plus 1 Return', '1.5'),  # the keys typed after Ctrl+V wait for the text
+    ('incr', 'ctrl+v 2', '2'),  # an endless transfer in parts is refused
+    *[('silent', f'ctrl+v {n}', str(n)) for n in range(1, 6)],  # five times, each refused after a second
+    ('silent', 'ctrl+v ctrl+v shift+Insert 6', '6'),  # typed while the first waits: refused with it, not a second each
+]
+
+
+def clipboard_owner_stalls():
+    """A clipboard owner that is slow, never answers or trickles an endless transfer holds no paste up for more than
+    about a second, and the keys typed after it count in their order. A SIGTERM during a paste ends it, saved."""
+    def owner(mode):
+        t.SERVERS.append(spawn([sys.executable, '-c', OWNER, mode], stdout=subprocess.PIPE, stderr=subprocess.DEVNULL))
+        t.SERVERS[-1].stdout.readline()  # the clipboard is the owner's
+        return mode
+    app, mode = App(), None
+    for want, typed, title in STALLS:
+        mode = mode if mode == want else owner(want)
+        app.press('BackSpace')
+        keys(typed)
+        wait(f'{mode}: title after {typed}', app.title, title, timeout=2)
+    owner('silent'), keys('shift+Insert'), t.SERVERS[-1].stdout.readline()  # the owner is being asked
+    app.p.terminate(), wait('exit code after SIGTERM', app.p.poll, 0, timeout=2)
+    app.saved('settings saved', Window_Calc_SaveWindowPos='1')
+
+
+sys.exit(t.main([screen_reader, clipboard, clipboard_owner_stalls]))

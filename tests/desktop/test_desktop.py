@@ -68,7 +68,7 @@ def start_x():
 
 def start_desk():
     start_x()
-    Path(TMP, 'icewm').mkdir()
+    Path(TMP, 'icewm').mkdir(exist_ok=True)  # again after display_dies
     Path(TMP, 'icewm/preferences').write_text(''.join(  # a task bar with nothing that moves
         f'TaskBarShow{k}=0\n' for k in ('Clock', 'CPUStatus', 'NetStatus', 'MEMStatus', 'MailboxStatus')))
     SERVERS.append(spawn(['icewm'], env=dict(ENV, ICEWM_PRIVCFG=TMP + '/icewm'), stderr=subprocess.DEVNULL))
@@ -282,27 +282,44 @@ def start_at_logon():
             wait('the entry starts this program', lambda: f'Exec="{BINARY}"' in entry.read_text(), True, timeout=0)
 
 
+def drag(app, to):
+    for _ in range(3):  # a window manager busy elsewhere may miss a press: drag again from where it is
+        (x, y), (fx, fy) = origin(wait('calculator', app.window)), app.place()
+        dx, dy = to[0] - fx, to[1] - fy  # drag the title bar so that the frame ends at `to`
+        run('xdotool', 'mousemove', x + 90, y - 8, 'mousedown', 1, 'mousemove', x + 90 + dx // 2, y - 8 + dy // 2,
+            'mousemove', x + 90 + dx, y - 8 + dy, 'mouseup', 1)
+        with contextlib.suppress(AssertionError):
+            return wait('frame after dragging the title bar', app.place, to, timeout=3)
+    wait('frame after dragging the title bar', app.place, to)
+
+
 def placement_survives_restart():
     """A new user's calculator opens at the top-left corner; where it is dragged to, it opens next time."""
     app = App()
     wait("new user's frame", app.place, (0, 0), hold=0.3)
-    for _ in range(3):  # a window manager busy elsewhere may miss a press: drag again from where it is
-        (x, y), (fx, fy) = origin(wait('calculator', app.window)), app.place()
-        dx, dy = 230 - fx, 138 - fy  # drag the title bar so that the frame ends at (230, 138)
-        run('xdotool', 'mousemove', x + 90, y - 8, 'mousedown', 1, 'mousemove', x + 90 + dx // 2, y - 8 + dy // 2,
-            'mousemove', x + 90 + dx, y - 8 + dy, 'mouseup', 1)
-        with contextlib.suppress(AssertionError):
-            wait('frame after dragging the title bar', app.place, (230, 138), timeout=3)
-            break
-    wait('frame after dragging the title bar', app.place, (230, 138))
+    drag(app, (230, 138))
     app.pick('e', app.click_tray)
     app.ends(0)
     app.saved('stored place', Window_Calc_Window_Left='230', Window_Calc_Window_Top='138')
     wait('frame after a restart', App(share=app).place, (230, 138), hold=0.3)
 
 
+def display_dies():
+    """When the X server dies, Qt ends the program with code 1, the settings saved: the calculator where it was
+    dragged, the log window's place and size as loaded. A new desk follows for the other cases."""
+    app = App({'Window_Log_Window_Left': -40, 'Window_Log_Window_Width': 9999})
+    drag(app, (310, 170))
+    app.press('BackSpace')  # once the title changes, the program has also seen the move before the key
+    wait('title after BackSpace', app.title, '0')
+    SERVERS[0].kill()
+    app.ends(1)
+    app.saved('stored places', Window_Calc_Window_Left='310', Window_Calc_Window_Top='170', Window_Log_Window_Left='-40',
+              Window_Log_Window_Width='9999')
+    start_desk()
+
+
 CASES = [calculator_keys, hide_and_show_in_place, settings_without_residency, second_start, start_at_logon,
-         placement_survives_restart]
+         placement_survives_restart, display_dies]
 
 
 def main(cases=CASES, desk=start_desk):

@@ -12,7 +12,7 @@ SESSIONS = [  # the session's variables beside WAYLAND_DISPLAY; whether the calc
 
 
 def start_weston():  # XWayland starts at the first X client, on the display that weston's log names
-    os.mkdir(TMP + '/wl', 0o700)
+    os.makedirs(TMP + '/wl', 0o700, exist_ok=True)  # again after compositor_dies
     SERVERS.append(spawn(['weston', '--backend=headless-backend.so', '--xwayland', '--socket=wl'],
                          env=dict(ENV, XDG_RUNTIME_DIR=TMP + '/wl'), stderr=open(TMP + '/wl/log', 'w')))
     x = wait('XWayland display', lambda: re.search(r'listening on display (:\d+)', Path(TMP, 'wl/log').read_text()))
@@ -30,4 +30,16 @@ def wayland_sessions():
         app.saved(f'{env}: settings saved', Window_Calc_OpenWindowAtBoot='1', **({} if x11 else PLACE))
 
 
-sys.exit(t.main([wayland_sessions], start_weston))
+def compositor_dies():
+    """When weston dies, Qt ends the program with code 1, the settings saved first: on XWayland (where weston, not the
+    program, places the window) and on Wayland alone, which keeps the stored place. A new weston follows."""
+    for env, x11 in SESSIONS[:2]:
+        app = App(dict(PLACE, Window_Calc_OpenWindowAtBoot=1), **env)
+        wait(f'{env}: listening for a second start', lambda: os.path.exists(app.dir + '/run/Mochica.sock'))
+        SERVERS[-1].kill()  # weston, and XWayland with it
+        app.ends(1)
+        app.saved(f'{env}: settings saved', Window_Calc_SaveWindowPos='1', **({} if x11 else PLACE))
+        start_weston()
+
+
+sys.exit(t.main([wayland_sessions, compositor_dies], start_weston))
