@@ -2,11 +2,10 @@
 
 #include <QSocketNotifier>
 
-#ifdef Q_OS_UNIX
-#  include <cerrno>
-#  include <csignal>
-#  include <fcntl.h>
-#  include <unistd.h>
+#include <cerrno>
+#include <csignal>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -78,23 +77,3 @@ void SignalWatcher::readSignals()
     if (m_onSignal)
         m_onSignal();
 }
-
-#else
-
-// Windows delivers no such signals to a GUI program; the session's end arrives
-// as a window message, which Qt turns into commitDataRequest.
-bool SignalWatcher::installHandlers()
-{
-    return false;
-}
-
-SignalWatcher::SignalWatcher(std::function<void()> onSignal, QObject *parent)
-    : QObject(parent), m_onSignal(std::move(onSignal))
-{
-}
-
-SignalWatcher::~SignalWatcher() = default;
-
-void SignalWatcher::readSignals() {}
-
-#endif
