@@ -1,6 +1,7 @@
 #include "Formcalc.h"
 #include "ui_Formcalc.h"
 
+#include "displayaccessible.h"
 #include "Formmain.h"
 #include "Formsetup.h"
 #include "formsupport.h"
@@ -9,7 +10,6 @@
 #include "platform.h"
 #include "setting.h"
 
-#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
@@ -63,6 +63,7 @@ const CalcButton CalcButtons[] = {
 Tform_Calc::Tform_Calc(QWidget *parent)
     : FormWindow<QWidget>(parent), ui(new Ui::Tform_Calc), m_engine(*this)
 {
+    DisplayAccessible::install(this);
     ui->setupUi(this);
     // A small title bar with the number in it, and no close box: Escape, End or
     // the context menu hide the window.
@@ -222,10 +223,7 @@ void Tform_Calc::showNumber(double value)
     if (text == windowTitle())
         return;
     setWindowTitle(text);
-    // The title is also the window's accessible name, but Qt tells no screen
-    // reader that a title changed: without this the result goes unspoken.
-    QAccessibleEvent changed(this, QAccessible::NameChanged);
-    QAccessible::updateAccessibility(&changed);
+    DisplayAccessible::numberShown(this, value); // Qt tells no screen reader that a title changed
 }
 
 void Tform_Calc::copyNumber()
