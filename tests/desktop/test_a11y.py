@@ -18,8 +18,8 @@ def orca():
                 said.append(m[1].decode())
     threading.Thread(target=read, daemon=True).start()
     t.SERVERS.append(spawn(['orca', '--debug-file', os.ttyname(slave)], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                           env=dict(ENV, XDG_RUNTIME_DIR=t.TMP + '/xdg', GSETTINGS_BACKEND='memory',
-                                    SPEECHD_CMD='/bin/false', SPEECHD_ADDRESS=f'unix_socket:{t.TMP}/no-speech')))
+                           env=dict(ENV, XDG_RUNTIME_DIR=t.TMP + '/xdg', GSETTINGS_BACKEND='memory', LANGUAGE='C',
+                                    LC_ALL='C.UTF-8', SPEECHD_CMD='/bin/false', SPEECHD_ADDRESS=f'unix_socket:{t.TMP}/no-speech')))
     wait('Orca started', lambda: said, ['Screen reader on.'], timeout=30)
     return said
 
