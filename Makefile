@@ -5,12 +5,13 @@ JOBS      ?= $(shell nproc 2>/dev/null || echo 2)
 
 # Build tools and Qt with its Wayland plugin, the Japanese Gothic font the windows
 # ask for, and the X servers, window manager, trays, bus, Wayland compositor and
-# tools the desktop tests start and drive; the AT-SPI and clipboard tools they read
-# the program through; the renderer of the installed icon sizes, the tools CPack
-# builds the .deb with and the checkers the package test runs on it.
+# tools the desktop tests start and drive; the AT-SPI and clipboard tools and the
+# screen reader (Orca) they read the program through; the renderer of the installed
+# icon sizes, the tools CPack builds the .deb with and the checkers the package test
+# runs on it.
 PACKAGES := cmake make g++ qt6-base-dev qt6-wayland libxcb1-dev fonts-ipafont-gothic fonts-ipafont-mincho \
   xvfb xauth icewm xdotool x11-utils x11-xkb-utils python3 python3-xlib \
-  lxqt-panel dbus-daemon weston xwayland at-spi2-core python3-pyatspi gir1.2-atspi-2.0 xclip \
+  lxqt-panel dbus-daemon weston xwayland at-spi2-core python3-pyatspi gir1.2-atspi-2.0 xclip orca \
   librsvg2-bin dpkg-dev file desktop-file-utils appstream lintian
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)

@@ -2,12 +2,12 @@
 #include "ui_calculatorwindow.h"
 
 #include "clipboardtext.h"
+#include "displayaccessible.h"
 #include "keyboard.h"
 #include "look.h"
 #include "numberformat.h"
 #include "platform.h"
 
-#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
@@ -54,8 +54,10 @@ const CalculatorButton CalculatorButtons[] = {
 
 CalculatorWindow::CalculatorWindow(WindowSettings &stored, QWidget *parent)
     : QWidget(parent), ui(new Ui::CalculatorWindow), m_engine(*this), m_placement(*this, stored, false),
-      m_menu(new QMenu(this)), m_clipboard(new ClipboardText(this))
+      m_clipboard(new ClipboardText(this))
 {
+    // First: once Qt has made the window's accessible object, it keeps its generic one.
+    DisplayAccessible::install(this);
     ui->setupUi(this);
     // A small title bar with the number in it, and no close box: Escape, End or
     // the context menu hide the window.
@@ -71,6 +73,7 @@ CalculatorWindow::CalculatorWindow(WindowSettings &stored, QWidget *parent)
         connect(button, &QToolButton::clicked, this, [this, key = b.key] { press(key); });
     }
 
+    m_menu = new QMenu(this);
     m_menu->setFont(font()); // a menu is a window of its own and inherits no font
     QAction *close = m_menu->addAction(programIcon(":/icons/close.png"), QStringLiteral("ウィンドウを閉じる(&C)"));
     connect(close, &QAction::triggered, this, &QWidget::close); // closing only hides this window
@@ -138,10 +141,7 @@ void CalculatorWindow::showNumber(double value) // DispEntry, DispResult
     if (text == windowTitle())
         return;
     setWindowTitle(text);
-    // The title is also the window's accessible name, but Qt tells no screen
-    // reader that a title changed: without this the result goes unspoken.
-    QAccessibleEvent changed(this, QAccessible::NameChanged);
-    QAccessible::updateAccessibility(&changed);
+    DisplayAccessible::numberShown(this, value); // Qt tells no screen reader that a title changed
 }
 
 void CalculatorWindow::reportDivisionByZero()

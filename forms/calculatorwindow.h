@@ -59,7 +59,7 @@ private:
     Ui::CalculatorWindow *ui;
     CalculatorEngine m_engine;
     WindowPlacement m_placement;
-    QMenu *m_menu; // PopupMenu1
+    QMenu *m_menu = nullptr; // PopupMenu1
     ClipboardText *m_clipboard;
     bool m_numberShown = false; // the title shows the program's name until the first number
 };

@@ -1,18 +1,39 @@
 #!/usr/bin/python3
 """The calculator as a screen reader (AT-SPI) and the X clipboard see it, on test_desktop's desk. Args: as there"""
-import os, subprocess, sys
+import os, re, subprocess, sys, threading, tty
 import test_desktop as t
-from test_desktop import App, ENV, keys, spawn, wait
+from test_desktop import App, ENV, keys, run, spawn, wait
+
+
+def orca():
+    """Starts Orca with no speech server (nothing sounds) and its debug output on a terminal of ours, which it
+    writes line by line; returns the list of what it sends to speech, one utterance an item, as they come."""
+    master, slave = os.openpty()
+    tty.setraw(slave)
+    said = []
+
+    def read():
+        for line in open(master, 'rb'):
+            if m := re.search(rb"SPEECH OUTPUT: '(.*)'\{", line):  # not its echo of keys: "'1 ' {"
+                said.append(m[1].decode())
+    threading.Thread(target=read, daemon=True).start()
+    t.SERVERS.append(spawn(['orca', '--debug-file', os.ttyname(slave)], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                           env=dict(ENV, XDG_RUNTIME_DIR=t.TMP + '/xdg', GSETTINGS_BACKEND='memory', LANGUAGE='C',
+                                    LC_ALL='C.UTF-8', SPEECHD_CMD='/bin/false', SPEECHD_ADDRESS=f'unix_socket:{t.TMP}/no-speech')))
+    wait('Orca started', lambda: said, ['Screen reader on.'], timeout=30)
+    return said
 
 
 def screen_reader():
-    """Each key is named for what it does; the window is named by the number shown, and each new one is announced."""
+    """Each key is named for what it does; the window is named by the number shown, and each new one is announced.
+    Orca speaks each new number once, and the number shown when the window gets the focus."""
     os.mkdir(t.TMP + '/xdg', 0o700)  # a session bus of our own; its accessibility bus puts its socket here
     t.SERVERS.append(spawn(['dbus-daemon', '--session', '--nofork', '--print-address', '--syslog-only'],
                            env=dict(ENV, XDG_RUNTIME_DIR=t.TMP + '/xdg'), stdout=subprocess.PIPE))
     ENV.update(DBUS_SESSION_BUS_ADDRESS=t.SERVERS[-1].stdout.readline().decode().strip(),
                QT_LINUX_ACCESSIBILITY_ALWAYS_ON='1')
     os.environ.update({k: ENV[k] for k in ('DISPLAY', 'DBUS_SESSION_BUS_ADDRESS')})
+    spoken = orca()
     import pyatspi  # only now: it connects to the bus that it finds
     from gi.repository import GLib
     heard = []  # the window's name at each accessible-name change, read as the change arrives
@@ -28,11 +49,19 @@ def screen_reader():
         while GLib.MainContext.default().iteration(False):  # hands over the events that have come
             pass
         return heard
+    run('xdotool', 'windowactivate', app.window().id)  # before a key, or Orca takes the window in silence
+    wait('Orca on the new calculator', lambda: ''.join(spoken[1:2]).startswith('Mochiten V2'), True, timeout=30)
     said = []
     for key, shown in [('BackSpace', '0'), ('1', '1'), ('2', '12'), ('plus 3', '3'), ('Return', '15')]:
         app.press(key)
         said.append(shown)
-        wait(f'numbers announced, one a change, after {key}', announced, said, hold=0.2)
+        wait(f'numbers announced, one a change, and spoken by Orca, after {key}', lambda: (announced(), spoken[2:]),
+             (said, said), timeout=30, hold=0.2)
+    app.pick('a', app.click_tray)  # the About box takes the focus, and gives it back when closed
+    app.press('Return', t.ABOUT)
+    wait('About box after Return', lambda: app.state(t.ABOUT), t.HIDDEN)
+    run('xdotool', 'windowactivate', app.window().id)
+    wait('Orca on the calculator focused again', lambda: spoken[-1], '15 frame.', timeout=30)
 
 
 CLIPBOARD = [  # clipboard set before (None: not set), keys typed after BackSpace, title then
@@ -106,4 +135,4 @@ def clipboard_owner_stalls():
     app.saved('settings saved', Window_Calc_SaveWindowPos='1')
 
 
-sys.exit(t.main([screen_reader, clipboard, clipboard_owner_stalls]))
+sys.exit(t.main([clipboard, clipboard_owner_stalls, screen_reader]))  # Orca, once started, takes Insert for itself
