@@ -10,7 +10,7 @@ static bool put(const QString &name, const QByteArray &b) { QFile f(name); retur
 static QByteArray bytesOf(const QString &name) { QFile f(name); return f.open(QIODevice::ReadOnly) ? f.readAll() : "(no file)"; }
 static QStringList entries(const QString &folder) { return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot); }
 // Starts the program, sends SIGTERM once it runs and, killAfterUs later, SIGKILL (none when negative);
-// returns the microseconds from SIGTERM to its end, or -1.
+// returns the microseconds from SIGTERM to its end, or -1 (also when, not killed, it did not exit with 0).
 static qint64 startAndEnd(Sandbox &box, int killAfterUs = -1)
 {
     QFile::remove(box.path("run/Mochica.sock")); // a killed one's, else taken for the new one's
@@ -22,7 +22,8 @@ static qint64 startAndEnd(Sandbox &box, int killAfterUs = -1)
     ::kill(pid_t(p->processId()), SIGTERM);
     if (killAfterUs >= 0)
         QThread::usleep(killAfterUs), ::kill(pid_t(p->processId()), SIGKILL);
-    return p->waitForFinished(10000) ? clock.nsecsElapsed() / 1000 : -1;
+    const bool ended = p->waitForFinished(10000) && (killAfterUs >= 0 || (p->exitStatus() == QProcess::NormalExit && p->exitCode() == 0));
+    return ended ? clock.nsecsElapsed() / 1000 : -1;
 }
 static mode_t typeOf(const QString &path) { struct stat st {}; return ::lstat(QFile::encodeName(path), &st) ? 0 : st.st_mode & S_IFMT; }
 // Leaves at path what a broken or hostile machine might: a "folder" ("open folder": mode 0777), a
