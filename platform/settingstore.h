@@ -15,9 +15,10 @@ class QTemporaryDir;
 // in the user's configuration folder elsewhere.
 //
 // The file is shared with other programs and may be anything a broken or hostile
-// machine leaves there, so QSettings never touches it directly: it works on a
-// private copy of what could be read, and commit() puts the result back in one
-// piece. Nothing here waits without a time limit, and only regular files are
+// machine leaves there, so QSettings never touches it directly: it reads a copy
+// in memory of what could be read, or, to save, works on a copy in a private
+// folder beside the file; commit() puts the result in place once all of it is on
+// the disk. Nothing here waits without a time limit, and only regular files are
 // opened.
 class SettingStore
 {
@@ -36,7 +37,7 @@ public:
 
     // HinokiWorks.conf in $XDG_CONFIG_HOME, or in ~/.config when that is not set.
     static QString fileName();
-    // Removes what an interrupted save left beside the file.
+    // Removes what an interrupted save left beside the file, once it is a minute old.
     static void removeLeftoverSaveFiles();
 
     // Drops what cannot be read as settings: all of a binary file (NUL bytes or
@@ -52,7 +53,9 @@ private:
 
     std::unique_ptr<QSettings> m_settings;
 #ifndef Q_OS_WIN
-    std::unique_ptr<QTemporaryDir> m_copyDir;
+    int m_copy = -1; // the file in memory that a reading QSettings parses
+    std::unique_ptr<QTemporaryDir> m_workDir; // where a saving QSettings works
+    QString m_error; // why a save cannot be made
     std::unique_ptr<QLockFile> m_lock;
     QString m_target;     // the file itself, past any symbolic link
     FileState m_state = FileState::Missing;

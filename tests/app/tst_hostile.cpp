@@ -1,10 +1,30 @@
 #include "sandbox.h"
 
 #include <csignal>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utime.h>
 
 static bool put(const QString &name, const QByteArray &b) { QFile f(name); return f.open(QIODevice::WriteOnly) && f.write(b) == b.size(); }
+static QByteArray bytesOf(const QString &name) { QFile f(name); return f.open(QIODevice::ReadOnly) ? f.readAll() : "(no file)"; }
+static QStringList entries(const QString &folder) { return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot); }
+// Starts the program, sends SIGTERM once it runs and, killAfterUs later, SIGKILL (none when negative);
+// returns the microseconds from SIGTERM to its end, or -1 (also when, not killed, it did not exit with 0).
+static qint64 startAndEnd(Sandbox &box, int killAfterUs = -1)
+{
+    QFile::remove(box.path("run/Mochica.sock")); // a killed one's, else taken for the new one's
+    QProcess *p = box.start();
+    if (!box.waitUntilRunning())
+        return -1;
+    QElapsedTimer clock;
+    clock.start();
+    ::kill(pid_t(p->processId()), SIGTERM);
+    if (killAfterUs >= 0)
+        QThread::usleep(killAfterUs), ::kill(pid_t(p->processId()), SIGKILL);
+    const bool ended = p->waitForFinished(10000) && (killAfterUs >= 0 || (p->exitStatus() == QProcess::NormalExit && p->exitCode() == 0));
+    return ended ? clock.nsecsElapsed() / 1000 : -1;
+}
 static mode_t typeOf(const QString &path) { struct stat st {}; return ::lstat(QFile::encodeName(path), &st) ? 0 : st.st_mode & S_IFMT; }
 // Leaves at path what a broken or hostile machine might: a "folder" ("open folder": mode 0777), a
 // "fifo", a "link to X", a file with the given text; "foreign ..." is another user's.
@@ -119,6 +139,80 @@ private slots:
         QVERIFY(Sandbox::stillRunningAfter(first, 200));
         QVERIFY(QFile::exists(box.path(runDir + "/Mochica.sock")));
         QVERIFY(!QFile::exists(box.path("victim")));
+    }
+
+    // On a full or read-only disk, or one with a few pages left, the exit's save either stores everything,
+    // another program's section too, or fails and says why on stderr, with every byte of the file kept; no
+    // part of the save is left beside it, and the exit code stays 0.
+    void unwritableDisk_data()
+    {
+        QTest::addColumn<int>("freePages"); // -1: read-only
+        QTest::addColumn<QByteArray>("reason"); // must fail so; empty: may succeed
+        QTest::newRow("full") << 0 << QByteArray("No space left on device");
+        QTest::newRow("read-only") << -1 << QByteArray("Read-only file system");
+        for (int pages = 1; pages <= 5; ++pages)
+            QTest::newRow(qPrintable(QString("%1 pages free").arg(pages))) << pages << QByteArray();
+    }
+    void unwritableDisk()
+    {
+        QFETCH(int, freePages);
+        QFETCH(QByteArray, reason);
+        Sandbox box;
+        box.channels = QProcess::SeparateChannels;
+        const QByteArray folder = QFile::encodeName(box.path("config")), content = "[Mochica]\nNoMt=5\n[Other]\nkey=theirs\n";
+        const int page = ::getpagesize();
+        if (::getuid() != 0 || ::mount("tmpfs", folder.constData(), "tmpfs", 0, "size=" + QByteArray::number(16 * page)) != 0)
+            QSKIP(qPrintable("a small file system of its own cannot be mounted: " + QString(::getuid() ? "not root" : std::strerror(errno))));
+        const auto unmount = qScopeGuard([&] { ::umount2(folder.constData(), MNT_DETACH); });
+        QVERIFY(put(box.storeFile(), content));
+        QFile fill(box.path("config/fill"));
+        QVERIFY(fill.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+        while (freePages <= 0 && fill.write(QByteArray(page, 'x')) > 0) {}
+        QVERIFY(freePages <= 0 || fill.write(QByteArray(page * (15 - freePages), 'x')) > 0);
+        fill.close();
+        QVERIFY(freePages >= 0 || ::mount(nullptr, folder.constData(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) == 0);
+        QProcess *p = box.start();
+        QVERIFY(box.waitUntilRunning());
+        ::kill(pid_t(p->processId()), SIGTERM);
+        QVERIFY(p->waitForFinished(10000));
+        QCOMPARE(p->exitCode(), 0);
+        QCOMPARE(entries(box.path("config")), QStringList({"fill", "HinokiWorks.conf"}));
+        const QByteArray errors = p->readAllStandardError();
+        if (bytesOf(box.storeFile()) == content)
+            QVERIFY2(errors.contains("settings could not be written") && errors.contains(reason), errors);
+        else
+            QVERIFY(reason.isEmpty() && QSettings(box.storeFile(), QSettings::IniFormat).allKeys().size() == 13
+                    && QSettings(box.storeFile(), QSettings::IniFormat).value("Other/key") == "theirs");
+    }
+
+    // kill -9 at any moment of the exit's save leaves nothing in the temporary folder and the file whole,
+    // old or new; what it leaves beside the file goes at a start a minute later.
+    void killedWhileSaving()
+    {
+        Sandbox box;
+        const QByteArray old = "[Other]\nk=1\n[Mochica]\nNoMt=5\n";
+        QVERIFY(put(box.storeFile(), old));
+        const qint64 exitUs = startAndEnd(box); // how long an exit takes here, the save included
+        QVERIFY(exitUs > 0);
+        const QByteArray saved = bytesOf(box.storeFile());
+        QVERIFY(saved != old);
+        qsizetype leftBehind = 0; // besides the file and the lock of a killed save
+        for (int i = 0; i < 40 && (i < 20 || !leftBehind); ++i) {
+            QVERIFY(put(box.storeFile(), old));
+            QVERIFY(startAndEnd(box, QRandomGenerator::global()->bounded(int(exitUs))) >= 0);
+            QVERIFY2(QDir(box.path("tmp")).isEmpty(), qPrintable(entries(box.path("tmp")).join(' ')));
+            const QByteArray now = bytesOf(box.storeFile());
+            QVERIFY2(now == old || now == saved, now);
+            const QStringList left = entries(box.path("config"));
+            leftBehind = left.size() - 1 - left.contains("HinokiWorks.conf.lock");
+        }
+        QVERIFY(leftBehind > 0); // else the kills missed the save
+        const utimbuf hourAgo{time(nullptr) - 3600, time(nullptr) - 3600};
+        for (const QString &name : entries(box.path("config")))
+            QCOMPARE(::utime(QFile::encodeName(box.path("config/" + name)).constData(), &hourAgo), 0);
+        QVERIFY(startAndEnd(box) > 0);
+        QCOMPARE(entries(box.path("config")), QStringList{"HinokiWorks.conf"});
+        QCOMPARE(bytesOf(box.storeFile()), saved);
     }
 };
 

@@ -53,7 +53,8 @@ private slots:
         QFETCH(QStringList, survivors);
         QFETCH(bool, keptAside);
         const QString file = testSettingsFile(), bad = file + ".bad";
-        QVERIFY(content.isNull() || put(file, content));
+        const QFile::Permissions mine = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser;
+        QVERIFY(content.isNull() || (put(file, content) && QFile::setPermissions(file, mine)));
         Settings s;
         s.notResident = s.flatButtons = true; // a value not read would show
         loadSettings(s);
@@ -64,19 +65,23 @@ private slots:
         QCOMPARE(describe(nullptr), describe(&s)); // all twelve, booleans as 0 or 1
         QCOMPARE(keys().size(), 12 + survivors.size()); // nothing of the junk, and no DelReg
         QCOMPARE(bytesOf(bad), keptAside ? content : "an older copy");
+        QVERIFY(content.isNull() || (QFile::permissions(file) == mine && (QFile::permissions(bad) == mine) == keptAside)); // private stays private
         QVERIFY(eraseSettings());
         QCOMPARE(keys(), survivors); // erasing leaves the other sections alone
     }
 
-    // QSaveFile's "<file>.XXXXXX": one left by a cut-off save goes at the next load, one being written stays.
+    // What a cut-off save leaves, "<file>.XXXXXX" (a file, or a folder with a copy in it) and QLockFile's
+    // "<file>.lock.rmlock...", goes at the next load once a minute old; a save file being written and the lock stay.
     void leftoverOfACutOffSaveGoes()
     {
-        const QString old = testSettingsFile() + ".AbCdEf", fresh = testSettingsFile() + ".GhIjKl";
+        const QString f = testSettingsFile();
         const utimbuf hourAgo{time(nullptr) - 3600, time(nullptr) - 3600};
-        QVERIFY(put(old, "[O]\n") && put(fresh, "[O]\n") && ::utime(QFile::encodeName(old).constData(), &hourAgo) == 0);
+        QVERIFY(QDir().mkpath(f + ".MnOpQr") && put(f + ".MnOpQr/HinokiWorks.conf", "[O]\n") && put(f + ".GhIjKl", "[O]\n"));
+        for (const char *name : {".MnOpQr", ".AbCdEf", ".lock", ".lock.rmlock", ".lock.rmlock.rmlock"})
+            QVERIFY((QFile::exists(f + name) || put(f + name, "[O]\n")) && ::utime(QFile::encodeName(f + name).constData(), &hourAgo) == 0);
         Settings s;
         loadSettings(s);
-        QVERIFY(!QFile::exists(old) && QFile::exists(fresh));
+        QCOMPARE(QDir(testConfigDir()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList({"HinokiWorks.conf.GhIjKl", "HinokiWorks.conf.lock"}));
     }
 };
 
