@@ -1,7 +1,11 @@
 #include "sandbox.h"
 
 #include <csignal>
+#include <poll.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 static bool put(const QString &name, const QByteArray &b) { QFile f(name); return f.open(QIODevice::WriteOnly) && f.write(b) == b.size(); }
@@ -22,6 +26,38 @@ static void make(const QString &path, const QString &what)
     if (what.startsWith("foreign ") && ::chown(p.constData(), 65534, 65534) != 0)
         QSKIP("only root can give a file to another user");
 }
+
+// A connection to the program's socket, not waiting; -1 when its queue is full.
+static int connectTo(const QString &socket)
+{
+    sockaddr_un a {};
+    a.sun_family = AF_UNIX;
+    qstrncpy(a.sun_path, QFile::encodeName(socket).constData(), sizeof a.sun_path);
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (fd >= 0 && ::connect(fd, reinterpret_cast<sockaddr *>(&a), sizeof a) == 0)
+        return fd;
+    ::close(fd);
+    return -1;
+}
+// A second start's knock: true when the program read "show\n" and hung up (unread, it would be ECONNRESET).
+static bool knock(const QString &socket)
+{
+    int fd = -1;
+    if (!QTest::qWaitFor([&] { return (fd = connectTo(socket)) >= 0; }, 10000))
+        return false;
+    pollfd p {fd, POLLIN, 0};
+    char c;
+    const bool heard = ::send(fd, "show\n", 5, MSG_NOSIGNAL) == 5 && ::poll(&p, 1, 10000) == 1 && ::recv(fd, &c, 1, 0) == 0;
+    ::close(fd);
+    return heard;
+}
+static long cpuTicks(pid_t pid) // user and system time
+{
+    QFile stat(QString("/proc/%1/stat").arg(pid));
+    const QList<QByteArray> fields = stat.open(QIODevice::ReadOnly) ? stat.readAll().split(')').last().split(' ') : QList<QByteArray>();
+    return fields.size() > 13 ? fields[12].toLong() + fields[13].toLong() : -1;
+}
+static int descriptors(pid_t pid) { return QDir(QString("/proc/%1/fd").arg(pid), {}, QDir::NoSort, QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot).count(); }
 
 class TestHostile : public QObject
 {
@@ -119,6 +155,58 @@ private slots:
         QVERIFY(Sandbox::stillRunningAfter(first, 200));
         QVERIFY(QFile::exists(box.path(runDir + "/Mochica.sock")));
         QVERIFY(!QFile::exists(box.path("victim")));
+    }
+
+    // A flood of idle connections to the socket that second starts knock on (up to 1,100, under the usual
+    // limit of 1,024 descriptors or with the table all but full) costs no CPU and few descriptors; a second
+    // start exits with 1, a knock is heard once the idle ones are let go and descriptors are back, and
+    // SIGTERM saves the settings, even with the table all but full.
+    void socketFlood_data()
+    {
+        QTest::addColumn<int>("spare"); // descriptors left under the program's limit; 0: the limit is 1,024
+        QTest::addColumn<bool>("givenBack"); // the limit is 1,024 again before the knock and the exit
+        QTest::newRow("1,100 idle clients") << 0 << true;
+        QTest::newRow("descriptors all but gone, then back") << 4 << true;
+        QTest::newRow("descriptors all but gone at exit") << 4 << false;
+    }
+    void socketFlood()
+    {
+        QFETCH(int, spare);
+        QFETCH(bool, givenBack);
+        rlimit own {};
+        if (::getrlimit(RLIMIT_NOFILE, &own) != 0 || own.rlim_max < 1200)
+            QSKIP("the test cannot open 1,100 descriptors");
+        own.rlim_cur = std::max(own.rlim_cur, rlim_t(1200));
+        QCOMPARE(::setrlimit(RLIMIT_NOFILE, &own), 0);
+        Sandbox box;
+        box.childSetup = [] { const rlimit limit {1024, 1024}; ::setrlimit(RLIMIT_NOFILE, &limit); };
+        QVERIFY(put(box.storeFile(), "[Mochica]\nNoMt=5\n"));
+        QProcess *p = box.start();
+        QVERIFY(box.waitUntilRunning());
+        const pid_t pid = pid_t(p->processId());
+        const int held = descriptors(pid);
+        const rlimit squeezed {rlim_t(held + spare), 1024}, usual {1024, 1024};
+        QVERIFY(!spare || ::prlimit(pid, RLIMIT_NOFILE, &squeezed, nullptr) == 0);
+        const QString socket = box.path("run/Mochica.sock");
+        std::vector<int> idle;
+        auto hangUp = qScopeGuard([&] { std::for_each(idle.begin(), idle.end(), ::close); });
+        const long cpu = cpuTicks(pid);
+        QElapsedTimer clock;
+        clock.start();
+        for (int fd; idle.size() < 1100 && clock.elapsed() < 1000;) // as fast as the program takes them
+            fd = connectTo(socket), fd >= 0 ? idle.push_back(fd) : QThread::usleep(500);
+        QVERIFY(descriptors(pid) < held + 16); // 8 heard at a time
+        QTest::qWait(1000);
+        QVERIFY2(cpuTicks(pid) - cpu < ::sysconf(_SC_CLK_TCK) / 5, "over 10 % of a CPU"); // the bug took 95 %
+        QProcess *second = box.start();
+        QVERIFY(second->waitForFinished(10000));
+        QCOMPARE(second->exitCode(), 1);
+        QVERIFY(!spare || !givenBack || ::prlimit(pid, RLIMIT_NOFILE, &usual, nullptr) == 0);
+        QVERIFY(!givenBack || knock(socket));
+        ::kill(pid, SIGTERM);
+        QVERIFY(p->waitForFinished(10000) && p->exitStatus() == QProcess::NormalExit);
+        QCOMPARE(p->exitCode(), 0);
+        QCOMPARE(QSettings(box.storeFile(), QSettings::IniFormat).value("Mochica/NoMt", -1).toInt(), 1);
     }
 };
 
