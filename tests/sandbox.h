@@ -2,7 +2,6 @@
 
 #include <QtTest>
 
-#include <functional>
 #include <memory>
 #include <vector>
 

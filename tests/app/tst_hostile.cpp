@@ -30,14 +30,12 @@ static void make(const QString &path, const QString &what)
 // A connection to the program's socket, not waiting; -1 when its queue is full.
 static int connectTo(const QString &socket)
 {
-    sockaddr_un a {};
-    a.sun_family = AF_UNIX;
+    sockaddr_un a {AF_UNIX, {}};
     qstrncpy(a.sun_path, QFile::encodeName(socket).constData(), sizeof a.sun_path);
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-    if (fd >= 0 && ::connect(fd, reinterpret_cast<sockaddr *>(&a), sizeof a) == 0)
-        return fd;
-    ::close(fd);
-    return -1;
+    int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (fd >= 0 && ::connect(fd, reinterpret_cast<sockaddr *>(&a), sizeof a) != 0)
+        fd = (::close(fd), -1);
+    return fd;
 }
 // A second start's knock: true when the program read "show\n" and hung up (unread, it would be ECONNRESET).
 static bool knock(const QString &socket)
