@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QObject>
+#include <QTimer>
 
 #ifdef Q_OS_WIN
 #  include <QCoreApplication>
@@ -9,7 +10,6 @@
 #  include <QLocalSocket>
 #else
 #  include <QSocketNotifier>
-#  include <memory>
 #endif
 
 #ifdef Q_OS_WIN
@@ -19,6 +19,7 @@
 #  include <fcntl.h>
 #  include <cstring>
 #  include <sys/file.h>
+#  include <sys/resource.h>
 #  include <sys/socket.h>
 #  include <sys/stat.h>
 #  include <sys/un.h>
@@ -26,6 +27,12 @@
 #endif
 
 static const char kName[] = "Mochica";
+
+// A second start says its piece at once. These bound what a flood of connections
+// (a stuck script, a hostile program) can take: a few heard at a time, each let
+// go after a second without it.
+static const int kMaxKnocks = 8;
+static const int kKnockTimeoutMs = 1000;
 
 SingleInstance::SingleInstance() = default;
 
@@ -131,7 +138,9 @@ static int claimSocket(const QString &name)
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0)
         return -1;
-    if (::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0 || ::listen(fd, 50) != 0) {
+    // A short queue: a second start that finds it full exits at once without
+    // knocking, and a real knock is not held back long behind a flood.
+    if (::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0 || ::listen(fd, kMaxKnocks) != 0) {
         ::close(fd);
         return -1;
     }
@@ -216,21 +225,54 @@ void SingleInstance::notifyRunningInstance(int argc, char **argv)
     socket.disconnectFromServer();
 }
 
-void SingleInstance::listen(QObject *parent, std::function<void()> onRequest)
+namespace {
+
+// Qt fetches no more connections than kMaxKnocks until they are taken; they are
+// taken only while fewer than that are being heard.
+class KnockServer : public QLocalServer
 {
-    auto *server = new QLocalServer(parent);
-    server->setSocketOptions(QLocalServer::UserAccessOption);
-    if (!server->listen(serverName()))
-        return;
-    QObject::connect(server, &QLocalServer::newConnection, server, [server, onRequest] {
-        while (QLocalSocket *client = server->nextPendingConnection()) {
-            QObject::connect(client, &QLocalSocket::disconnected, client, &QObject::deleteLater);
-            QObject::connect(client, &QLocalSocket::readyRead, client, [client, onRequest] {
-                if (client->readAll().contains("show"))
-                    onRequest();
+public:
+    KnockServer(QObject *parent, std::function<void()> onRequest) : QLocalServer(parent), m_onRequest(std::move(onRequest))
+    {
+        setSocketOptions(QLocalServer::UserAccessOption);
+        setMaxPendingConnections(kMaxKnocks);
+        connect(this, &QLocalServer::newConnection, this, &KnockServer::takeKnocks);
+    }
+
+private:
+    void takeKnocks()
+    {
+        while (m_knocks < kMaxKnocks) {
+            QLocalSocket *client = nextPendingConnection();
+            if (!client)
+                return;
+            ++m_knocks;
+            connect(client, &QObject::destroyed, this, [this] {
+                --m_knocks;
+                takeKnocks();
+            });
+            connect(client, &QLocalSocket::disconnected, client, &QObject::deleteLater);
+            QTimer::singleShot(kKnockTimeoutMs, client, &QObject::deleteLater);
+            connect(client, &QLocalSocket::readyRead, client, [this, client] {
+                if (!client->readAll().contains("show"))
+                    return;
+                m_onRequest();
+                client->deleteLater();
             });
         }
-    });
+    }
+
+    int m_knocks = 0;
+    std::function<void()> m_onRequest;
+};
+
+} // namespace
+
+void SingleInstance::listen(QObject *parent, std::function<void()> onRequest)
+{
+    auto *server = new KnockServer(parent, std::move(onRequest));
+    if (!server->listen(serverName()))
+        delete server;
 }
 #else
 void SingleInstance::notifyRunningInstance(int, char **)
@@ -250,39 +292,142 @@ void SingleInstance::notifyRunningInstance(int, char **)
 
 namespace {
 
-// Closes a socket when the object that watches it goes.
-class SocketOwner : public QObject
+// Descriptors that second starts never take, for what the program must still
+// do, above all its exit save.
+const int kSpareDescriptors = 16;
+const int kRetryMs = 200;
+
+// Descriptors are handed out lowest first: the next one tells how full the table is.
+bool descriptorsShort(int fd)
+{
+    const int next = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
+    if (next < 0)
+        return true;
+    ::close(next);
+    rlimit limit {};
+    return ::getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY
+           && rlim_t(next) + kSpareDescriptors >= limit.rlim_cur;
+}
+
+// One second start, heard out or let go after a second of silence.
+class Knock : public QObject
 {
 public:
-    SocketOwner(int fd, QObject *parent) : QObject(parent), m_fd(fd) {}
-    ~SocketOwner() override { ::close(m_fd); }
-    int fd() const { return m_fd; }
+    Knock(int fd, QObject *parent, const std::function<void()> &onRequest, std::function<void()> onEnd)
+        : QObject(parent), m_fd(fd), m_notifier(fd, QSocketNotifier::Read), m_onRequest(onRequest), m_onEnd(std::move(onEnd))
+    {
+        connect(&m_notifier, &QSocketNotifier::activated, this, &Knock::read);
+        m_deadline.setSingleShot(true);
+        connect(&m_deadline, &QTimer::timeout, this, &Knock::end);
+        m_deadline.start(kKnockTimeoutMs);
+    }
+    ~Knock() override
+    {
+        m_notifier.setEnabled(false);
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
 
 private:
+    void read()
+    {
+        char buffer[64];
+        const ssize_t n = ::recv(m_fd, buffer, sizeof buffer, 0);
+        if (n < 0 && (errno == EAGAIN || errno == EINTR))
+            return;
+        if (n > 0 && m_received.size() < 64) {
+            m_received.append(buffer, int(n));
+            if (!m_received.contains("show"))
+                return;
+            m_onRequest();
+        }
+        end(); // said its piece, hung up, failed, or wrote too much
+    }
+    // The descriptor goes back at once, the object once the event loop is done with it.
+    void end()
+    {
+        if (m_fd < 0)
+            return;
+        m_notifier.setEnabled(false);
+        m_deadline.stop();
+        ::close(m_fd);
+        m_fd = -1;
+        deleteLater();
+        m_onEnd();
+    }
+
     int m_fd;
+    QSocketNotifier m_notifier;
+    QTimer m_deadline;
+    QByteArray m_received;
+    std::function<void()> m_onRequest;
+    std::function<void()> m_onEnd;
 };
 
-// Reads what one second start writes, and then lets it go.
-void serveKnock(int fd, QObject *parent, const std::function<void()> &onRequest)
+// The listening socket, not watched while kMaxKnocks are being heard. When
+// descriptors run short it stays readable: rather than being asked again and again,
+// it is left alone for a moment, its callers waiting in the queue. (A reserve
+// descriptor to take and drop them with would turn them away for nothing.)
+class KnockServer : public QObject
 {
-    auto *client = new SocketOwner(fd, parent);
-    auto *notifier = new QSocketNotifier(fd, QSocketNotifier::Read, client);
-    auto received = std::make_shared<QByteArray>();
-    QObject::connect(notifier, &QSocketNotifier::activated, client, [client, notifier, received, onRequest] {
-        char buffer[64];
-        const ssize_t n = ::recv(client->fd(), buffer, sizeof buffer, 0);
-        if (n > 0 && received->size() < 64) {
-            received->append(buffer, int(n));
-            if (!received->contains("show"))
-                return;
-            onRequest();
-        } else if (n < 0 && errno == EAGAIN) {
-            return;
+public:
+    KnockServer(int fd, QObject *parent, std::function<void()> onRequest)
+        : QObject(parent), m_fd(fd), m_listener(fd, QSocketNotifier::Read), m_onRequest(std::move(onRequest))
+    {
+        connect(&m_listener, &QSocketNotifier::activated, this, &KnockServer::acceptKnocks);
+        m_retry.setSingleShot(true);
+        m_retry.setInterval(kRetryMs);
+        connect(&m_retry, &QTimer::timeout, this, &KnockServer::watch);
+    }
+    ~KnockServer() override
+    {
+        m_listener.setEnabled(false);
+        ::close(m_fd);
+    }
+
+private:
+    void watch() { m_listener.setEnabled(!m_retry.isActive() && m_knocks < kMaxKnocks); }
+
+    void acceptKnocks()
+    {
+        while (m_knocks < kMaxKnocks) {
+            if (descriptorsShort(m_fd)) {
+                waitForDescriptors("too few file descriptors left");
+                break;
+            }
+            const int fd = ::accept4(m_fd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+            if (fd < 0 && (errno == EINTR || errno == ECONNABORTED))
+                continue;
+            if (fd < 0) {
+                if (errno != EAGAIN && errno != EWOULDBLOCK)
+                    waitForDescriptors(std::strerror(errno)); // EMFILE, ENFILE, ENOBUFS, ENOMEM
+                break;
+            }
+            m_short = false;
+            ++m_knocks;
+            new Knock(fd, this, m_onRequest, [this] {
+                --m_knocks;
+                watch();
+            });
         }
-        notifier->setEnabled(false); // said its piece, hung up, or failed
-        client->deleteLater();
-    });
-}
+        watch();
+    }
+
+    void waitForDescriptors(const char *reason)
+    {
+        if (!m_short) // once, not at every try
+            qWarning("Mochiten: second starts have to wait: %s", reason);
+        m_short = true;
+        m_retry.start();
+    }
+
+    int m_fd;
+    QSocketNotifier m_listener;
+    QTimer m_retry;
+    int m_knocks = 0;
+    bool m_short = false;
+    std::function<void()> m_onRequest;
+};
 
 } // namespace
 
@@ -295,13 +440,7 @@ void SingleInstance::listen(QObject *parent, std::function<void()> onRequest)
     if (m_serverFd < 0)
         return;
     ::fcntl(m_serverFd, F_SETFL, ::fcntl(m_serverFd, F_GETFL) | O_NONBLOCK);
-    auto *server = new SocketOwner(m_serverFd, parent);
+    new KnockServer(m_serverFd, parent, std::move(onRequest));
     m_serverFd = -1; // the server's from now on
-    auto *notifier = new QSocketNotifier(server->fd(), QSocketNotifier::Read, server);
-    QObject::connect(notifier, &QSocketNotifier::activated, server, [server, onRequest] {
-        int client;
-        while ((client = ::accept4(server->fd(), nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC)) >= 0)
-            serveKnock(client, server, onRequest);
-    });
 }
 #endif

@@ -27,12 +27,14 @@ public:
 
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     QProcess::ProcessChannelMode channels = QProcess::ForwardedErrorChannel;
+    std::function<void()> childSetup = [] {}; // runs in the child before the program
 
     QProcess *start(const QStringList &args = {})
     {
         QProcess *p = m_processes.emplace_back(std::make_unique<QProcess>()).get();
         p->setProcessEnvironment(env);
         p->setProcessChannelMode(channels);
+        p->setChildProcessModifier(childSetup);
         p->start(MOCHITEN_BINARY, args);
         return p;
     }

@@ -1,8 +1,12 @@
 #include "sandbox.h"
 
 #include <csignal>
+#include <poll.h>
 #include <sys/mount.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 #include <utime.h>
 
@@ -42,6 +46,34 @@ static void make(const QString &path, const QString &what)
     if (what.startsWith("foreign ") && ::chown(p.constData(), 65534, 65534) != 0)
         QSKIP("only root can give a file to another user");
 }
+
+// A connection to the program's socket, not waiting; -1 when its queue is full.
+static int connectTo(const QString &socket)
+{
+    sockaddr_un a {AF_UNIX, {}};
+    qstrncpy(a.sun_path, QFile::encodeName(socket).constData(), sizeof a.sun_path);
+    int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (fd >= 0 && ::connect(fd, reinterpret_cast<sockaddr *>(&a), sizeof a) != 0)
+        fd = (::close(fd), -1);
+    return fd;
+}
+// A second start's knock: true when the program read "show\n" and hung up (unread, it would be ECONNRESET).
+static bool knock(const QString &socket)
+{
+    pollfd p {-1, POLLIN, 0};
+    char c;
+    const bool heard = QTest::qWaitFor([&] { return (p.fd = connectTo(socket)) >= 0; }, 10000)
+                       && ::send(p.fd, "show\n", 5, MSG_NOSIGNAL) == 5 && ::poll(&p, 1, 10000) == 1 && ::recv(p.fd, &c, 1, 0) == 0;
+    ::close(p.fd);
+    return heard;
+}
+static long cpuTicks(pid_t pid) // user and system time
+{
+    QFile stat(QString("/proc/%1/stat").arg(pid));
+    const QList<QByteArray> fields = stat.open(QIODevice::ReadOnly) ? stat.readAll().split(')').last().split(' ') : QList<QByteArray>();
+    return fields.size() > 13 ? fields[12].toLong() + fields[13].toLong() : -1;
+}
+static int descriptors(pid_t pid) { return QDir(QString("/proc/%1/fd").arg(pid), {}, QDir::NoSort, QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot).count(); }
 
 class TestHostile : public QObject
 {
@@ -213,6 +245,62 @@ private slots:
         QVERIFY(startAndEnd(box) > 0);
         QCOMPARE(entries(box.path("config")), QStringList{"HinokiWorks.conf"});
         QCOMPARE(bytesOf(box.storeFile()), saved);
+    }
+
+    // A flood of idle connections to the socket that second starts knock on (up to 1,100, under the usual
+    // limit of 1,024 descriptors or with the table all but full) costs no CPU and few descriptors; a second
+    // start exits with 1, a knock is heard once the idle ones are let go and descriptors are back, and
+    // SIGTERM amid the flood saves the settings, even with the table all but full.
+    void socketFlood_data()
+    {
+        QTest::addColumn<int>("spare"); // descriptors left under the program's limit; 0: the limit is 1,024
+        QTest::addColumn<bool>("givenBack"); // the limit is 1,024 again before the knock and the exit
+        QTest::newRow("1,100 idle clients") << 0 << true;
+        QTest::newRow("descriptors all but gone, then back") << 8 << true;
+        QTest::newRow("descriptors all but gone at exit") << 8 << false;
+    }
+    void socketFlood()
+    {
+        QFETCH(int, spare);
+        QFETCH(bool, givenBack);
+        rlimit own {};
+        if (::getrlimit(RLIMIT_NOFILE, &own) != 0 || own.rlim_max < 1200)
+            QSKIP("the test cannot open 1,100 descriptors");
+        own.rlim_cur = std::max(own.rlim_cur, rlim_t(1200));
+        QCOMPARE(::setrlimit(RLIMIT_NOFILE, &own), 0);
+        Sandbox box;
+        box.childSetup = [] { const rlimit limit {1024, 1024}; ::setrlimit(RLIMIT_NOFILE, &limit); };
+        QVERIFY(put(box.storeFile(), "[Mochica]\nNoMt=5\n"));
+        QProcess *p = box.start();
+        QVERIFY(box.waitUntilRunning());
+        const pid_t pid = pid_t(p->processId());
+        const int held = descriptors(pid);
+        const rlimit squeezed {rlim_t(held + spare), 1024}, usual {1024, 1024};
+        QVERIFY(held > 2 && (!spare || ::prlimit(pid, RLIMIT_NOFILE, &squeezed, nullptr) == 0));
+        const QString socket = box.path("run/Mochica.sock");
+        std::vector<int> idle;
+        auto hangUp = qScopeGuard([&] { std::for_each(idle.begin(), idle.end(), ::close); });
+        const auto flood = [&](int ms) { // as fast as the program takes them
+            QElapsedTimer clock;
+            for (clock.start(); idle.size() < 1100 && clock.elapsed() < ms; QThread::usleep(100))
+                if (const int fd = connectTo(socket); fd >= 0)
+                    idle.push_back(fd);
+        };
+        const long cpu = cpuTicks(pid);
+        flood(1000);
+        QVERIFY(descriptors(pid) < held + 16); // 8 heard at a time
+        QTest::qWait(1000);
+        QVERIFY2(cpu >= 0 && cpuTicks(pid) - cpu < ::sysconf(_SC_CLK_TCK) / 5, "over 10 % of a CPU"); // spinning on accept took 95 %
+        QProcess *second = box.start();
+        QVERIFY(second->waitForFinished(10000));
+        QCOMPARE(second->exitCode(), 1);
+        QVERIFY(!spare || !givenBack || ::prlimit(pid, RLIMIT_NOFILE, &usual, nullptr) == 0);
+        QVERIFY(!givenBack || knock(socket));
+        flood(300);
+        ::kill(pid, SIGTERM);
+        QVERIFY(p->waitForFinished(10000) && p->exitStatus() == QProcess::NormalExit);
+        QCOMPARE(p->exitCode(), 0);
+        QCOMPARE(QSettings(box.storeFile(), QSettings::IniFormat).value("Mochica/NoMt", -1).toInt(), 1);
     }
 };
 
