@@ -1,79 +1,11 @@
 #include "platform.h"
 
-#include "version.h"
-
 #include <QDesktopServices>
-#include <QFont>
-#include <QFontDatabase>
 #include <QGuiApplication>
-#include <QSysInfo>
 #include <QPoint>
 #include <QSize>
+#include <QSysInfo>
 #include <QUrl>
-#include <QWidget>
-
-#ifdef Q_OS_WIN
-#  include "win32.h"
-#else
-#  include <unistd.h>
-#endif
-
-#ifdef MOCHITEN_HAVE_XCB
-#  include <xcb/xcb.h>
-#  include <cstdlib>
-
-static xcb_connection_t *x11Connection()
-{
-    auto *x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    return x11 ? x11->connection() : nullptr;
-}
-#endif
-
-bool choosePlatformPlugin()
-{
-#if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN)
-    if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        return false;
-    // Wayland stays as the fallback should the X server refuse us.
-    const char *plugin = !qEnvironmentVariableIsEmpty("DISPLAY") ? "xcb;wayland"
-                         : !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ? "wayland" : nullptr;
-    return plugin && qputenv("QT_QPA_PLATFORM", plugin);
-#else
-    return false;
-#endif
-}
-
-void installJapaneseFontSubstitutes()
-{
-#ifndef Q_OS_WIN
-    // Proportional Gothic faces first: they match the metrics the layouts were made for.
-    static const QStringList gothic = {
-        QStringLiteral("IPAPGothic"), QStringLiteral("IPAexGothic"), QStringLiteral("IPAGothic"),
-        QStringLiteral("VL PGothic"), QStringLiteral("Noto Sans CJK JP"),
-        QStringLiteral("Takao PGothic"), QStringLiteral("Droid Sans Fallback"),
-    };
-    static const QStringList mincho = {
-        QStringLiteral("IPAPMincho"), QStringLiteral("IPAexMincho"), QStringLiteral("IPAMincho"),
-        QStringLiteral("Noto Serif CJK JP"), QStringLiteral("IPAPGothic"),
-    };
-    QFont::insertSubstitutions(QStringLiteral("ＭＳ Ｐゴシック"), gothic);
-    QFont::insertSubstitutions(QStringLiteral("MS PGothic"), gothic);
-    QFont::insertSubstitutions(QStringLiteral("ＭＳ Ｐ明朝"), mincho);
-    QFont::insertSubstitutions(QStringLiteral("MS PMincho"), mincho);
-#endif
-}
-
-std::optional<OsVersionRecord> osVersionRecord()
-{
-#ifdef Q_OS_WIN
-    OsVersion v;
-    if (!win32OsVersion(v))
-        return std::nullopt;
-    return OsVersionRecord{v.platformId, v.minorVersion, v.buildNumber};
-#else
-    return std::nullopt;
-#endif
-}
 
 QString osPrettyName()
 {
@@ -83,80 +15,15 @@ QString osPrettyName()
     return QSysInfo::kernelType() + QLatin1Char(' ') + QSysInfo::kernelVersion();
 }
 
-quint64 totalPhysicalMemory()
-{
-#ifdef Q_OS_WIN
-    return win32TotalPhysicalMemory();
-#else
-    const long pages = sysconf(_SC_PHYS_PAGES);
-    const long pageSize = sysconf(_SC_PAGE_SIZE);
-    if (pages <= 0 || pageSize <= 0)
-        return 0;
-    return quint64(pages) * quint64(pageSize);
-#endif
-}
-
-QString programFileVersion()
-{
-#ifdef Q_OS_WIN
-    return QString::fromStdWString(win32ProgramFileVersion());
-#else
-    return QStringLiteral(MOCHITEN_VERSION_STRING);
-#endif
-}
-
 void openLink(const QString &url)
 {
     // The desktop's answer is not reported: there is nothing useful to tell the user.
     QDesktopServices::openUrl(QUrl(url));
 }
 
-bool isTitleBarDoubleClick(const QByteArray &eventType, void *message)
-{
-#ifdef Q_OS_WIN
-    return eventType == "windows_generic_MSG" && win32IsTitleBarDoubleClick(message);
-#else
-    Q_UNUSED(eventType);
-    Q_UNUSED(message);
-    return false;
-#endif
-}
-
-bool isShownOnScreen(const QWidget *window)
-{
-    if (!window || !window->isVisible() || window->isMinimized())
-        return false;
-#ifdef MOCHITEN_HAVE_XCB
-    xcb_connection_t *c = x11Connection();
-    if (!c || !window->internalWinId())
-        return true;
-    const auto cookie = xcb_get_window_attributes(c, xcb_window_t(window->internalWinId()));
-    xcb_get_window_attributes_reply_t *reply = xcb_get_window_attributes_reply(c, cookie, nullptr);
-    const bool viewable = reply && reply->map_state == XCB_MAP_STATE_VIEWABLE;
-    std::free(reply);
-    return viewable;
-#else
-    return true;
-#endif
-}
-
 bool windowPlacementWorks()
 {
     return !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
-}
-
-void mapAgain(QWidget *window)
-{
-#ifdef MOCHITEN_HAVE_XCB
-    // A new map request makes the window manager take the window back.
-    xcb_connection_t *c = x11Connection();
-    if (!c || !window || !window->internalWinId())
-        return;
-    xcb_map_window(c, xcb_window_t(window->internalWinId()));
-    xcb_flush(c);
-#else
-    Q_UNUSED(window);
-#endif
 }
 
 namespace {

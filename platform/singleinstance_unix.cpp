@@ -2,29 +2,18 @@
 
 #include <QDir>
 #include <QObject>
+#include <QSocketNotifier>
 #include <QTimer>
 
-#ifdef Q_OS_WIN
-#  include <QCoreApplication>
-#  include <QLocalServer>
-#  include <QLocalSocket>
-#else
-#  include <QSocketNotifier>
-#endif
-
-#ifdef Q_OS_WIN
-#  include "win32.h"
-#else
-#  include <cerrno>
-#  include <fcntl.h>
-#  include <cstring>
-#  include <sys/file.h>
-#  include <sys/resource.h>
-#  include <sys/socket.h>
-#  include <sys/stat.h>
-#  include <sys/un.h>
-#  include <unistd.h>
-#endif
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 static const char kName[] = "Mochica";
 
@@ -38,18 +27,12 @@ SingleInstance::SingleInstance() = default;
 
 SingleInstance::~SingleInstance()
 {
-#ifdef Q_OS_WIN
-    if (m_mutex)
-        win32ReleaseMutex(m_mutex);
-#else
     if (m_fd >= 0)
         ::close(m_fd); // drops the lock; the file stays for the next start
     if (m_serverFd >= 0)
         ::close(m_serverFd);
-#endif
 }
 
-#ifndef Q_OS_WIN
 static bool ownedBy(const struct stat &st, mode_t type)
 {
     return (st.st_mode & S_IFMT) == type && st.st_uid == ::getuid();
@@ -163,38 +146,19 @@ static int openLockFile(const QString &name)
     }
     return fd;
 }
-#else
-// Pipe names need no clearing away.
-static bool serverAnswers(const QString &) { return true; }
-#endif
 
 QString SingleInstance::lockPath()
 {
-#ifdef Q_OS_WIN
-    return QString::fromLatin1(kName);
-#else
     return runtimeDir() + QLatin1Char('/') + QLatin1String(kName) + QStringLiteral(".lock");
-#endif
 }
 
 QString SingleInstance::serverName()
 {
-#ifdef Q_OS_WIN
-    // Pipe names are machine-wide; the session id keeps users and sessions apart.
-    return QStringLiteral("%1-%2").arg(QLatin1String(kName)).arg(win32SessionId());
-#else
     return runtimeDir() + QLatin1Char('/') + QLatin1String(kName) + QStringLiteral(".sock");
-#endif
 }
 
 bool SingleInstance::acquire()
 {
-#ifdef Q_OS_WIN
-    // A session-local named mutex; the system releases it when the process ends.
-    bool alreadyRunning = false;
-    m_mutex = win32AcquireNamedMutex(kName, alreadyRunning);
-    return !alreadyRunning; // without a handle at all there is nothing to guard with; run
-#else
     m_fd = openLockFile(lockPath());
     if (m_fd >= 0 && ::flock(m_fd, LOCK_EX | LOCK_NB) != 0) {
         const bool held = (errno == EWOULDBLOCK);
@@ -209,72 +173,8 @@ bool SingleInstance::acquire()
     if (m_fd < 0)
         m_serverFd = claimSocket(serverName());
     return true; // with neither lock nor socket there is nothing to guard with; run
-#endif
 }
 
-#ifdef Q_OS_WIN
-void SingleInstance::notifyRunningInstance(int argc, char **argv)
-{
-    QCoreApplication core(argc, argv); // sockets want an application object; no display needed
-    QLocalSocket socket;
-    socket.connectToServer(serverName());
-    if (!socket.waitForConnected(500))
-        return;
-    socket.write("show\n");
-    socket.waitForBytesWritten(500);
-    socket.disconnectFromServer();
-}
-
-namespace {
-
-// Qt fetches no more connections than kMaxKnocks until they are taken; they are
-// taken only while fewer than that are being heard.
-class KnockServer : public QLocalServer
-{
-public:
-    KnockServer(QObject *parent, std::function<void()> onRequest) : QLocalServer(parent), m_onRequest(std::move(onRequest))
-    {
-        setSocketOptions(QLocalServer::UserAccessOption);
-        setMaxPendingConnections(kMaxKnocks);
-        connect(this, &QLocalServer::newConnection, this, &KnockServer::takeKnocks);
-    }
-
-private:
-    void takeKnocks()
-    {
-        while (m_knocks < kMaxKnocks) {
-            QLocalSocket *client = nextPendingConnection();
-            if (!client)
-                return;
-            ++m_knocks;
-            connect(client, &QObject::destroyed, this, [this] {
-                --m_knocks;
-                takeKnocks();
-            });
-            connect(client, &QLocalSocket::disconnected, client, &QObject::deleteLater);
-            QTimer::singleShot(kKnockTimeoutMs, client, &QObject::deleteLater);
-            connect(client, &QLocalSocket::readyRead, client, [this, client] {
-                if (!client->readAll().contains("show"))
-                    return;
-                m_onRequest();
-                client->deleteLater();
-            });
-        }
-    }
-
-    int m_knocks = 0;
-    std::function<void()> m_onRequest;
-};
-
-} // namespace
-
-void SingleInstance::listen(QObject *parent, std::function<void()> onRequest)
-{
-    auto *server = new KnockServer(parent, std::move(onRequest));
-    if (!server->listen(serverName()))
-        delete server;
-}
-#else
 void SingleInstance::notifyRunningInstance(int, char **)
 {
     // A plain socket: a second start needs no event loop, and the program no
@@ -443,4 +343,3 @@ void SingleInstance::listen(QObject *parent, std::function<void()> onRequest)
     new KnockServer(m_serverFd, parent, std::move(onRequest));
     m_serverFd = -1; // the server's from now on
 }
-#endif
