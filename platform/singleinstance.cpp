@@ -154,9 +154,6 @@ static int openLockFile(const QString &name)
     }
     return fd;
 }
-#else
-// Pipe names need no clearing away.
-static bool serverAnswers(const QString &) { return true; }
 #endif
 
 QString SingleInstance::lockPath()
