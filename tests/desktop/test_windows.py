@@ -2,7 +2,7 @@
 """The real mochiten.exe under Wine on a private Xvfb with icewm, whose tray takes Wine's tray icons: input
 through XTest, windows read from the X server, the registry read back with Wine's own `reg`, the About box kept as
 a picture (about-wine.png in the working folder). Args: PATH/TO/mochiten.exe [CASE ...]"""
-import os, shutil, subprocess, sys, time, zlib, struct
+import os, re, shutil, subprocess, sys, time, zlib, struct
 from pathlib import Path
 import test_desktop as T
 from Xlib import X
@@ -100,6 +100,15 @@ def picture(window, path):
                            + chunk(b'IDAT', zlib.compress(raw)) + chunk(b'IEND', b''))
 
 
+def version_resource():
+    """The file carries the Japanese string table 041103A4 with FileVersion and ProductVersion of this build."""
+    data, u = Path(T.BINARY).read_bytes(), lambda text: text.encode('utf-16-le')
+    table = data.find(u('041103A4\0'))
+    found = [k for k in ('FileVersion', 'ProductVersion')  # each value starts on a 4-byte boundary
+             if re.search(re.escape(u(k + '\0')) + b'(\0\0)?' + re.escape(u(os.environ['MOCHITEN_VERSION'] + '\0')), data[table:])]
+    T.wait('version values after the string table 041103A4', lambda: (table > 0, found), (True, ['FileVersion', 'ProductVersion']), timeout=0)
+
+
 def tray_mutex_registry():
     """The calculator and the tray icon show; a second start exits 1 through the named mutex, the first runs on;
     Exit from the tray menu writes the twelve values and takes the icon away."""
@@ -111,7 +120,7 @@ def tray_mutex_registry():
     T.wait('exit code of a second start', second.p.poll, 1, timeout=30)
     T.wait('first instance after the second start', lambda: app.p.poll() is None and app.state(), T.SHOWN, hold=0.5)
     app.pick('e', app.click_tray)
-    T.wait('exit code after Exit', app.p.poll, 0, timeout=15)
+    T.wait('exit code after Exit', app.p.poll, 0, timeout=30)
     T.wait('tray icon after Exit', app.tray, None)
     values = stored() or {}
     T.wait('values written at exit', lambda: (len(values), values.get('NoMt'), values.get('Window_Log_Window_Width')), (12, 0, 200), timeout=0)
@@ -127,7 +136,7 @@ def stored_place_then_erased():
     T.click_in(dialog, 24, 156), T.click_in(dialog, *T.OK_BUTTON)  # 終了時レジストリ情報を消去, OK
     T.wait('settings dialog after OK', lambda: app.state(T.SETUP), T.HIDDEN)
     app.pick('e', app.click_tray)
-    T.wait('exit code after Exit', app.p.poll, 0, timeout=15)
+    T.wait('exit code after Exit', app.p.poll, 0, timeout=30)
     T.wait('key after Exit with erase ticked', stored, None, timeout=0)
 
 
@@ -180,5 +189,5 @@ def start_wine_desk():
 
 
 if __name__ == '__main__':
-    cases = [tray_mutex_registry, stored_place_then_erased, keys_and_title_bar_in_virtual_desktop]
+    cases = [version_resource, tray_mutex_registry, stored_place_then_erased, keys_and_title_bar_in_virtual_desktop]
     sys.exit(T.main(cases + [about_box] * any(a == 'about_box' for a in sys.argv[2:]), start_wine_desk))
