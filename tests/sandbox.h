@@ -20,7 +20,6 @@ public:
             env.insert(name, path(folder));
         }
         QFile::setPermissions(path("run"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner); // as a session's is
-        env.insert("QT_QPA_PLATFORM", "offscreen");
     }
     QString path(const QString &name) const { return m_dir.path() + '/' + name; }
     QString storeFile() const { return path("config/HinokiWorks.conf"); }
