@@ -103,10 +103,21 @@ Tform_About::Tform_About(QWidget *parent)
     setFixedSize(301, 209);
 }
 
+void Tform_About::setVisible(bool visible)
+{
+    if (visible)
+        buildContents();
+    FormWindow<QWidget>::setVisible(visible);
+}
+
 void Tform_About::buildContents()
 {
-    // Built at the first showing: a box that is never opened costs no labels
-    // and none of their faces (Mincho among them).
+    // Built just before the first showing, so that the labels show with the box
+    // (children made after it would stay hidden), yet a box that is never opened
+    // costs no labels and none of their faces (Mincho among them).
+    if (m_built)
+        return;
+    m_built = true;
     ui->setupUi(this);
     setFixedSize(301, 209);
     ui->lbl_WWW->setText(QString::fromLatin1(MakerHomePage));
@@ -169,7 +180,6 @@ void Tform_About::formShown()
     // Only a real hidden-to-visible change gathers the figures afresh, not a
     // window-system restore.
     if (!m_placed) {
-        buildContents();
         centreOnScreen(this);
         m_placed = true;
     }

@@ -48,6 +48,7 @@ public:
 
     void FormShow();
     void GetSystemInfo();
+    void setVisible(bool visible) override;
 
 public slots:
     void OKButtonClick();
@@ -67,6 +68,7 @@ private:
     Ui::Tform_About *ui;
     SystemInfo m_info;
     SystemQueries m_queries;
+    bool m_built = false;
     bool m_placed = false;
 };
 

@@ -16,13 +16,13 @@ class TestAbout : public QObject
     QStringList opened; // the links handed to the desktop
     Tform_About box;
 
-    // The version, memory and file version labels; one too narrow keeps its whole text in its tool tip.
+    // The version, memory and file version labels as shown; one too narrow keeps its whole text in its tool tip.
     QString shown() const
     {
         QStringList texts;
         for (const char *name : {"lbl_Version", "lbl_Memory", "Version"}) {
             const QLabel *l = box.findChild<QLabel *>(name);
-            texts << (l->toolTip().isEmpty() ? l->text() : l->toolTip());
+            texts << (!l->isVisible() ? "hidden" : l->toolTip().isEmpty() ? l->text() : l->toolTip());
         }
         return texts.join(" | ");
     }
