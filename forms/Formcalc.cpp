@@ -89,6 +89,7 @@ Tform_Calc::~Tform_Calc()
 void Tform_Calc::createPopupMenu()
 {
     PopupMenu1 = new QMenu(this);
+    claimSharedEntries(PopupMenu1);
     PopupMenu1->setFont(font()); // a menu is a window of its own and inherits no font
     pm_Close = PopupMenu1->addAction(Tform_Main::imglst_Act(6), QStringLiteral("ウィンドウを閉じる(&C)"));
     connect(pm_Close, &QAction::triggered, this, &Tform_Calc::pm_CloseClick);

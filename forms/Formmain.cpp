@@ -95,6 +95,7 @@ void Tform_Main::createActions()
 void Tform_Main::createTrayIcon()
 {
     pm_RightBtn = new QMenu(this);
+    claimSharedEntries(pm_RightBtn);
     pm_RightBtn->addAction(act_Calculation); // W1
     pm_RightBtn->addAction(act_LogWindow);   // L1
     pm_RightBtn->addAction(act_Setup);       // S1

@@ -5,6 +5,7 @@
 #include <QHideEvent>
 #include <QShowEvent>
 
+class QMenu;
 class QWidget;
 
 // What every window of the program does alike.
@@ -19,6 +20,10 @@ QIcon programIcon(const char *resource);
 
 // Puts the window in the middle of the screen it is on.
 void centreOnScreen(QWidget *window);
+
+// Makes a screen reader find the entries of menu under it when it opens, those
+// it shares with another menu too.
+void claimSharedEntries(QMenu *menu);
 
 // A window whose formShown and formHidden run when the program shows or hides
 // it, not when the system does (back from minimised, another desktop): those are
