@@ -27,8 +27,8 @@ def sni_tray():
     for button, key, calc in [(1, None, SHOWN), (3, 'Escape', SHOWN), (3, 'e', 'no window')]:
         t.click_in(panel, x, h // 2, button)
         if key:
-            wait('tray menu after a right click', lambda: app.menu(anyones=True), True), keys(key)
-        wait(f'tray menu after {key or "a left click"}', lambda: app.menu(anyones=True), False)
+            wait('tray menu after a right click', lambda: app.menu(anyones=True)), keys(key)
+        wait(f'tray menu after {key or "a left click"}', lambda: app.menu(anyones=True), None)
         wait(f'calculator after {key or "a left click"}', app.state, calc)
     app.ends(0)
 
