@@ -101,32 +101,26 @@ def first_showings():
     def showing(a):  # the names, roles and text lines of a and of what is below it, while they show
         if not {pyatspi.STATE_SHOWING, pyatspi.STATE_VISIBLE} <= set(a.getState().getStates()):
             return []
-        try:
-            lines = a.queryText().getText(0, -1).splitlines()
-        except NotImplementedError:
-            lines = []
+        lines = a.queryText().getText(0, -1).splitlines() if 'Text' in a.get_interfaces() else []
         return [a.name, a.getRoleName(), *lines, *(s for c in a for s in showing(c))]
 
     for caption, opener, texts in WINDOWS:
         menus.clear()
         shown = opener and opener(app) or app  # the instance whose window it is
-        what = caption or 'menu'
 
         def missing():
             arrived()
             tops = menus[-1:] if caption is None else [w for a in ours(shown) for w in a if w.name == caption]
             seen = [s for top in tops for s in showing(top)]
             return [x for x in texts if not any(fnmatch.fnmatchcase(s, x) for s in seen)]
-        wait(f'{what}: not showing', missing, [], timeout=20)
-        window = wait(f'{what} on the X server', lambda: shown.menu() if caption is None else shown.window(caption))
+        wait(f'{caption or "menu"}: not showing', missing, [], timeout=20)
+        w = wait(f'{caption or "menu"} on the X server', lambda: shown.menu() if caption is None else shown.window(caption))
 
         def colours():  # in the window's own pixels, up to 4
-            g = window.get_geometry()
-            data = window.get_image(0, 0, g.width, g.height, t.X.ZPixmap, 0xffffffff).data
+            data = w.get_image(0, 0, w.get_geometry().width, w.get_geometry().height, t.X.ZPixmap, 0xffffffff).data
             return min(len({data[i:i + 4] for i in range(0, len(data), 4)}), 4)
-        wait(f'{what}: colours in its pixels', colours, 4, timeout=20)
+        wait(f'{caption or "menu"}: colours in its pixels', colours, 4, timeout=20)
         if caption is None:
             keys('Escape'), wait('menu closed', app.menu, None)
-
 
 sys.exit(t.main([first_showings, screen_reader, clipboard], start_desk_and_bus))
