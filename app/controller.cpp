@@ -92,6 +92,7 @@ void Controller::createActions()
 void Controller::createTrayIcon()
 {
     m_trayMenu = std::make_unique<QMenu>();
+    claimSharedEntries(m_trayMenu.get());
     m_trayMenu->addActions({m_calculateAction, m_logAction, m_settingsAction, m_helpAction});
     m_trayMenu->addSeparator();
     m_trayMenu->addActions({m_aboutAction, m_exitAction});

@@ -74,6 +74,7 @@ CalculatorWindow::CalculatorWindow(WindowSettings &stored, QWidget *parent)
     }
 
     m_menu = new QMenu(this);
+    claimSharedEntries(m_menu);
     m_menu->setFont(font()); // a menu is a window of its own and inherits no font
     QAction *close = m_menu->addAction(programIcon(":/icons/close.png"), QStringLiteral("ウィンドウを閉じる(&C)"));
     connect(close, &QAction::triggered, this, &QWidget::close); // closing only hides this window

@@ -1,8 +1,10 @@
 #include "look.h"
 
+#include <QAccessible>
 #include <QGuiApplication>
 #include <QHash>
 #include <QImageReader>
+#include <QMenu>
 #include <QPixmap>
 #include <QScreen>
 #include <QWidget>
@@ -32,4 +34,21 @@ void centreOnScreen(QWidget *window)
     const QScreen *screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
     if (screen)
         window->move(screen->availableGeometry().center() - window->rect().center());
+}
+
+void claimSharedEntries(QMenu *menu)
+{
+    // Qt keeps one accessible entry per action, made for the menu that showed it
+    // first: in the other menu a screen reader would find it hidden. Dropped as
+    // this menu opens, the entry is made anew for it.
+    QObject::connect(menu, &QMenu::aboutToShow, menu, [menu] {
+        if (!QAccessible::isActive())
+            return;
+        for (QAction *action : menu->actions()) {
+            QAccessibleInterface *entry = QAccessible::queryAccessibleInterface(action);
+            QAccessibleInterface *owner = entry ? entry->parent() : nullptr;
+            if (owner && owner->object() != menu)
+                QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(entry));
+        }
+    });
 }

@@ -3,6 +3,7 @@
 #include <QFont>
 #include <QIcon>
 
+class QMenu;
 class QWidget;
 
 // What every window of the program looks like alike.
@@ -17,3 +18,7 @@ QIcon programIcon(const char *resource);
 
 // Puts the window in the middle of the screen it is on.
 void centreOnScreen(QWidget *window);
+
+// Makes a screen reader find the entries of menu under it when it opens, those
+// it shares with another menu too.
+void claimSharedEntries(QMenu *menu);

@@ -1,8 +1,11 @@
 #!/usr/bin/python3
-"""The calculator as a screen reader (AT-SPI) and the X clipboard see it, on test_desktop's desk. Args: as there"""
-import os, re, subprocess, sys, threading, tty
+"""The program as a screen reader (AT-SPI) and Orca, the X clipboard and the X server's pixels see it, on
+test_desktop's desk and a session bus of its own. Args: as there"""
+import fnmatch, os, platform, re, subprocess, sys, threading, tty
 import test_desktop as t
-from test_desktop import App, ENV, keys, run, spawn, wait
+from test_desktop import App, ENV, click_in, keys, run, spawn, wait
+
+KEY_NAMES = ['オールクリア', '割る', '掛ける', '引く', *'789456123', '0', '小数点', '足す', 'イコール']
 
 
 def orca():
@@ -24,30 +27,41 @@ def orca():
     return said
 
 
-def screen_reader():
-    """Each key is named for what it does; the window is named by the number shown, and each new one is announced.
-    Orca speaks each new number once, and the number shown when the window gets the focus."""
-    os.mkdir(t.TMP + '/xdg', 0o700)  # a session bus of our own; its accessibility bus puts its socket here
+def start_desk_and_bus():
+    t.start_desk()
+    os.mkdir(t.TMP + '/xdg', 0o700)  # its accessibility bus puts its socket here
     t.SERVERS.append(spawn(['dbus-daemon', '--session', '--nofork', '--print-address', '--syslog-only'],
                            env=dict(ENV, XDG_RUNTIME_DIR=t.TMP + '/xdg'), stdout=subprocess.PIPE))
     ENV.update(DBUS_SESSION_BUS_ADDRESS=t.SERVERS[-1].stdout.readline().decode().strip(),
                QT_LINUX_ACCESSIBILITY_ALWAYS_ON='1')
     os.environ.update({k: ENV[k] for k in ('DISPLAY', 'DBUS_SESSION_BUS_ADDRESS')})
-    spoken = orca()
+    global pyatspi, GLib
     import pyatspi  # only now: it connects to the bus that it finds
     from gi.repository import GLib
+
+
+def arrived():  # hands over the AT-SPI events that have come
+    while GLib.MainContext.default().iteration(False):
+        pass
+
+
+def ours(app):
+    return [a for a in pyatspi.Registry.getDesktop(0) if a and a.get_process_id() == app.p.pid]
+
+
+def screen_reader():
+    """Each key is named for what it does; the window is named by the number shown, and each new one is announced.
+    Orca speaks each new number once, and the number shown when the window gets the focus."""
+    spoken = orca()
     heard = []  # the window's name at each accessible-name change, read as the change arrives
     pyatspi.Registry.registerEventListener(lambda e: heard.append(e.source.name),
                                            'object:property-change:accessible-name')
     app = App()  # after the listener: the program asks at its start which events are listened for
-    ours = lambda: [a for a in pyatspi.Registry.getDesktop(0) if a and a.get_process_id() == app.p.pid]
-    calc = wait('the calculator', lambda: next((w for a in ours() for w in a if w.name == app.title()), None))
-    wait('names of the keys, in the order AC / * - 7 8 9 ...', lambda: [b.name for b in calc],
-         ['オールクリア', '割る', '掛ける', '引く', *'789456123', '0', '小数点', '足す', 'イコール'])
+    calc = wait('the calculator', lambda: next((w for a in ours(app) for w in a if w.name == app.title()), None))
+    wait('names of the keys, in the order AC / * - 7 8 9 ...', lambda: [b.name for b in calc], KEY_NAMES)
 
     def announced():
-        while GLib.MainContext.default().iteration(False):  # hands over the events that have come
-            pass
+        arrived()
         return heard
     run('xdotool', 'windowactivate', app.window().id)  # before a key, or Orca takes the window in silence
     wait('Orca on the new calculator', lambda: ''.join(spoken[1:2]).startswith('Mochiten V2'), True, timeout=30)
@@ -135,4 +149,54 @@ def clipboard_owner_stalls():
     app.saved('settings saved', Window_Calc_SaveWindowPos='1')
 
 
-sys.exit(t.main([clipboard, clipboard_owner_stalls, screen_reader]))  # Orca, once started, takes Insert for itself
+MENU = ['設定(S)...', 'ヘルプ(H)', 'バージョン情報(A)...', '終了(E)']
+WINDOWS = [  # caption (None: the menu just opened), how it is opened (None: at start), the names, roles or lines that show
+    ('Mochiten V2', None, KEY_NAMES),
+    ('計算ログ', None, ['tool bar', 'ToolButton2', 'ToolButton3', 'text']),  # Window_Log_OpenWindowAtBoot=0
+    (None, lambda app: app.click_tray(3), ['計算(C)...', *MENU]),
+    (None, lambda app: click_in(app.window(), 68, 100, 3), ['ウィンドウを閉じる(C)', *MENU]),  # on a key
+    ('設定', lambda app: app.pick('s', app.click_tray), ['OK', 'Cancel', '計算ウィンドウ', 'ウィンドウ位置の保存',
+     'ウィンドウ位置のリセット', '起動時にウィンドウを表示しない', 'ボタンをフラットにする', '「Mochiten」を常駐しない', '終了時レジストリ情報を消去',
+     'ログオン時に起動する']),
+    ('バージョン情報', lambda app: app.pick('a', app.click_tray), ['Mochi', 'ten', 'Version ?*.?*', 'Copyright *', 'HinokiWorks',
+     'タスクバー常駐簡易電卓', 'https://?*', '?*@?*', 'Windows Version:', platform.freedesktop_os_release()['NAME'] + '*',
+     'Total Physical Memory: ', '[0-9]* Bytes', 'OK']),
+    ('Mochiten ヘルプ', lambda app: app.press('F1'), ['Mochiten ヘルプ', '目次']),
+    ('form_Main', lambda app: App(args=['/debug']), ['Button1']),
+]
+
+
+def first_showings():
+    """Each window at its first showing: what a user must see is showing by AT-SPI, and its pixels are no flat colour."""
+    menus = []  # popup menus as they show: a menu is no child of the application
+    pyatspi.Registry.registerEventListener(lambda e: e.detail1 and e.source.getRole() == pyatspi.ROLE_POPUP_MENU
+                                           and menus.append(e.source), 'object:state-changed:showing')
+    t.run('xdotool', 'mousemove', 1200, 500)  # on no window: a tool tip would paint over it
+    app = App({'Window_Log_OpenWindowAtBoot': 0, 'Window_Log_Window_Left': 600, 'Window_Log_Window_Top': 500})  # clear of the calculator
+
+    def showing(a):  # the names, roles and text lines of a and of what is below it, while they show
+        if not {pyatspi.STATE_SHOWING, pyatspi.STATE_VISIBLE} <= set(a.getState().getStates()):
+            return []
+        lines = a.queryText().getText(0, -1).splitlines() if 'Text' in a.get_interfaces() else []
+        return [a.name, a.getRoleName(), *lines, *(s for c in a for s in showing(c))]
+
+    for caption, opener, texts in WINDOWS:
+        menus.clear()
+        shown = opener and opener(app) or app  # the instance whose window it is
+
+        def missing():
+            arrived()
+            tops = menus[-1:] if caption is None else [w for a in ours(shown) for w in a if w.name == caption]
+            seen = [s for top in tops for s in showing(top)]
+            return [x for x in texts if not any(fnmatch.fnmatchcase(s, x) for s in seen)]
+        wait(f'{caption or "menu"}: not showing', missing, [], timeout=20)
+        w = wait(f'{caption or "menu"} on the X server', lambda: shown.menu() if caption is None else shown.window(caption))
+
+        def colours():  # in the window's own pixels, up to 4
+            data = w.get_image(0, 0, w.get_geometry().width, w.get_geometry().height, t.X.ZPixmap, 0xffffffff).data
+            return min(len({data[i:i + 4] for i in range(0, len(data), 4)}), 4)
+        wait(f'{caption or "menu"}: colours in its pixels', colours, 4, timeout=20)
+        if caption is None:
+            keys('Escape'), wait('menu closed', app.menu, None)
+
+sys.exit(t.main([first_showings, clipboard, clipboard_owner_stalls, screen_reader], start_desk_and_bus))  # Orca last: it takes Insert

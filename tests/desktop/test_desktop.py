@@ -113,7 +113,7 @@ class App:
     """A program instance with its own settings and runtime folders; a second start (share=) uses the same."""
     last_tray_click = 0.0  # of any instance: nearer clicks make a double click
 
-    def __init__(self, conf=None, share=None, **env):  # env: variables that differ from ENV, None to drop one
+    def __init__(self, conf=None, share=None, args=(), **env):  # env: variables that differ from ENV, None to drop one
         self.dir = share.dir if share else tempfile.mkdtemp(dir=TMP)
         if not share:
             os.mkdir(self.dir + '/config'), os.mkdir(self.dir + '/run', 0o700)
@@ -122,7 +122,7 @@ class App:
         env = dict(ENV, XDG_CONFIG_HOME=self.dir + '/config', XDG_RUNTIME_DIR=self.dir + '/run', **env)
         env = {k: v for k, v in env.items() if v is not None}
         with open(self.dir + '/log', 'ab') as log:
-            self.p = spawn([BINARY], env=env, stdout=log, stderr=subprocess.STDOUT)
+            self.p = spawn([BINARY, *args], env=env, stdout=log, stderr=subprocess.STDOUT)
         STARTED.append(self)
 
     def saved(self, what, **want):
@@ -155,8 +155,8 @@ class App:
 
     def menu(self, anyones=False):  # a host of StatusNotifierItems shows the menu it was handed
         tip = D.intern_atom('_NET_WM_WINDOW_TYPE_TOOLTIP')
-        return any(w.get_attributes().override_redirect and state(w) == SHOWN and (anyones or self.mine(w))
-                   and tip not in (prop(w, '_NET_WM_WINDOW_TYPE') or []) for w in ROOT.query_tree().children)
+        return next((w for w in ROOT.query_tree().children if w.get_attributes().override_redirect and state(w) == SHOWN
+                     and (anyones or self.mine(w)) and tip not in (prop(w, '_NET_WM_WINDOW_TYPE') or [])), None)
 
     def click_tray(self, button=3):
         icon = wait('tray icon', self.tray)
@@ -165,11 +165,11 @@ class App:
         App.last_tray_click = time.monotonic()
 
     def pick(self, key, opener):
-        wait('no menu open yet', self.menu, False)
+        wait('no menu open yet', self.menu, None)
         opener()
-        wait('context menu', self.menu, True)
+        wait('context menu', self.menu)
         keys(key)
-        wait('menu closed', self.menu, False)
+        wait('menu closed', self.menu, None)
 
     def press(self, key, title=CALC):
         w = wait(f'{title} on screen', lambda: self.state(title) == SHOWN and self.window(title))

@@ -15,13 +15,13 @@ class TestAboutBox : public QObject
     AboutBox box{false, {[this] { return system.windows; }, [] { return QStringLiteral("Debian GNU/Linux 12 (bookworm)"); },
                          [this] { return system.memory; }, [this] { return system.fileVersion; }}};
 
-    // The version, memory and file version labels; one too narrow keeps its whole text in its tool tip.
+    // The version, memory and file version labels as shown; one too narrow keeps its whole text in its tool tip.
     QString shown() const
     {
         QStringList texts;
         for (const char *name : {"windowsVersionLabel", "memoryLabel", "versionLabel"}) {
             const QLabel *l = box.findChild<QLabel *>(name);
-            texts << (l->toolTip().isEmpty() ? l->text() : l->toolTip());
+            texts << (!l->isVisible() ? "hidden" : l->toolTip().isEmpty() ? l->text() : l->toolTip());
         }
         return texts.join(" | ");
     }
