@@ -19,7 +19,7 @@ PACKAGES := cmake make g++ qt6-base-dev qt6-wayland libxcb1-dev fonts-ipafont-go
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps configure build run test check-sanitize clean install deb
+.PHONY: all deps configure build run test check-sanitize clean install uninstall deb
 
 all: build
 
@@ -57,6 +57,14 @@ PREFIX ?= /usr/local
 
 install: build
 	DESTDIR="$(DESTDIR)" cmake --install $(BUILD_DIR) --prefix "$(PREFIX)"
+
+# Removes what the last `make install` from $(BUILD_DIR) put there, as CMake listed it,
+# below the same DESTDIR, and the program's own documentation folder; nothing else.
+uninstall:
+	@if [ -f $(BUILD_DIR)/install_manifest.txt ]; then \
+	  sed 's|^|$(DESTDIR)|' $(BUILD_DIR)/install_manifest.txt | xargs -r -d '\n' rm -fv; \
+	  rmdir --ignore-fail-on-non-empty "$$(sed -n 's|^\(.*/doc/mochiten\)/.*|$(DESTDIR)\1|p' $(BUILD_DIR)/install_manifest.txt | head -n 1)" 2>/dev/null || true; \
+	else echo "uninstall: nothing was installed from $(BUILD_DIR)"; fi
 
 # The same for /usr as a Debian package in $(BUILD_DIR), for `apt install ./...deb`.
 deb: build

@@ -22,6 +22,11 @@ done
 desktop-file-validate "$usr/share/applications/$id.desktop"
 appstreamcli validate-tree --no-net "$tmp/root" >"$tmp/as.log" || { cat "$tmp/as.log"; exit 1; }
 lintian --fail-on error "$deb"
+# `make install` below a staging folder, and `make uninstall` takes all of it away again.
+DESTDIR=$tmp/stage cmake --install "$build" --prefix /usr >/dev/null
+[ -x "$tmp/stage/usr/bin/mochiten" ] || fail "make install put no program"
+make -s -C "$(dirname "$0")/../.." uninstall BUILD_DIR="$build" DESTDIR="$tmp/stage" >/dev/null
+[ -z "$(find "$tmp/stage" -type f)" ] || fail "make uninstall left $(find "$tmp/stage" -type f | head -n 1)"
 
 # The packaged binary, on a private home and runtime folder (lock and settings):
 # up once its instance socket exists, and a SIGTERM runs the exit sequence that saves.
