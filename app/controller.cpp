@@ -278,10 +278,7 @@ void Controller::exit()
 {
     if (m_finished)
         return;
-    // Each window's place into the settings, visible or not.
-    m_calculator->rememberPlacement();
-    if (m_log)
-        m_log->rememberPlacement();
+    rememberPlacements();
     finish();
 }
 
@@ -289,10 +286,17 @@ void Controller::commitSessionData()
 {
     if (m_finished)
         return;
+    rememberPlacements();
+    writeSettings();
+}
+
+void Controller::rememberPlacements()
+{
+    // Each window's place into the settings, visible or not; a log window never
+    // made keeps the place it was loaded with.
     m_calculator->rememberPlacement();
     if (m_log)
         m_log->rememberPlacement();
-    writeSettings();
 }
 
 void Controller::writeSettings()

@@ -75,6 +75,7 @@ private:
     // Saves (or erases) the settings and ends the event loop; the help goes.
     void finish();
     void writeSettings();
+    void rememberPlacements();
     // A window made at its first use, with the help key, brought to the front.
     void prepare(QWidget *window);
 
