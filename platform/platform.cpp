@@ -6,6 +6,7 @@
 #include <QFont>
 #include <QFontDatabase>
 #include <QGuiApplication>
+#include <QHash>
 #include <QSysInfo>
 #include <QPoint>
 #include <QSize>
@@ -60,6 +61,47 @@ void installJapaneseFontSubstitutes()
     QFont::insertSubstitutions(QStringLiteral("MS PGothic"), gothic);
     QFont::insertSubstitutions(QStringLiteral("ＭＳ Ｐ明朝"), mincho);
     QFont::insertSubstitutions(QStringLiteral("MS PMincho"), mincho);
+#endif
+}
+
+// The installed families by their case-folded names, as Qt compares them (it
+// also keeps the stand-ins in lower case); empty until read.
+static QHash<QString, QString> &installedFamilies()
+{
+    static QHash<QString, QString> families;
+    return families;
+}
+
+void readInstalledFaces()
+{
+    QHash<QString, QString> &installed = installedFamilies();
+    for (QString family : QFontDatabase::families()) {
+        // A family that several foundries make is listed once for each, as "Family [Foundry]".
+        const qsizetype foundry = family.indexOf(QLatin1String(" ["));
+        if (foundry > 0)
+            family.truncate(foundry);
+        installed.insert(family.toCaseFolded(), family);
+    }
+}
+
+QString installedFace(const QString &face)
+{
+    const QHash<QString, QString> &installed = installedFamilies();
+    if (installed.isEmpty() || installed.contains(face.toCaseFolded()))
+        return face;
+    const QStringList standIns = QFont::substitutes(face);
+    for (const QString &standIn : standIns) {
+        if (const auto found = installed.constFind(standIn.toCaseFolded()); found != installed.cend())
+            return *found;
+    }
+    return face; // Qt finds what it can
+}
+
+void sendQueuedWindowRequests()
+{
+#ifdef MOCHITEN_HAVE_XCB
+    if (xcb_connection_t *c = x11Connection())
+        xcb_flush(c);
 #endif
 }
 
