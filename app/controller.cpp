@@ -41,6 +41,12 @@ Controller::Controller(ControllerOptions options)
     }
     // Without a tray to hold our icon, nothing else would lead to the program.
     showCalculatorIfUnreachable(false);
+    // The fonts are read once the windows shown at start are on their way to the
+    // screen (reading them takes longer than anything else at start), and those
+    // windows name installed faces before they paint.
+    sendQueuedWindowRequests();
+    readInstalledFaces();
+    useInstalledFaces({m_calculator.get(), m_log.get(), m_debugWindow.get()});
 
     // A logout first asks us to save (and may still be cancelled); whichever way
     // the program is then told to go, it leaves the way Exit does.

@@ -3,6 +3,7 @@
 
 #include "look.h"
 #include "osversion.h"
+#include "platform.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -122,7 +123,7 @@ void AboutBox::applyLook()
         QLabel *label = ui->*look.label;
         QFont font = windowFont;
         if (look.family)
-            font.setFamily(QString::fromUtf8(look.family));
+            font.setFamily(installedFace(QString::fromUtf8(look.family)));
         if (look.pixelSize)
             font.setPixelSize(look.pixelSize);
         font.setBold(look.bold);

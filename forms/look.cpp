@@ -1,5 +1,7 @@
 #include "look.h"
 
+#include "platform.h"
+
 #include <QAccessible>
 #include <QGuiApplication>
 #include <QHash>
@@ -11,9 +13,29 @@
 
 QFont programFont(int pixels)
 {
-    QFont font(QStringLiteral("ＭＳ Ｐゴシック"));
+    QFont font(installedFace(QStringLiteral("ＭＳ Ｐゴシック")));
     font.setPixelSize(pixels);
     return font;
+}
+
+void useInstalledFaces(const QList<QWidget *> &windows)
+{
+    for (QWidget *window : windows) {
+        if (!window)
+            continue;
+        QList<QWidget *> widgets = window->findChildren<QWidget *>();
+        widgets.prepend(window); // first: the widgets that inherit its face follow it
+        for (QWidget *widget : std::as_const(widgets)) {
+            QFont font = widget->font();
+            if (!(font.resolveMask() & (QFont::FamilyResolved | QFont::FamiliesResolved)))
+                continue;
+            const QString face = installedFace(font.family());
+            if (face != font.family()) {
+                font.setFamily(face);
+                widget->setFont(font);
+            }
+        }
+    }
 }
 
 QIcon programIcon(const char *resource)

@@ -12,6 +12,11 @@ class QWidget;
 // is missing), at a size in pixels.
 QFont programFont(int pixels = 12);
 
+// The windows made before the installed faces were read (readInstalledFaces()),
+// and every widget in them that names a face of its own, take the installed
+// face in place of one the system lacks: it draws the same and is found at once.
+void useInstalledFaces(const QList<QWidget *> &windows);
+
 // One of the program's PNG pictures (":/icons/...") as an icon. Read as PNG
 // outright: left to guess, Qt would load every image-format plug-in to ask it.
 QIcon programIcon(const char *resource);

@@ -24,6 +24,19 @@ bool choosePlatformPlugin();
 // elsewhere an installed Japanese face stands in so that no text shows as boxes.
 void installJapaneseFontSubstitutes();
 
+// Reads which font families are installed, the longest step of a start: until
+// then installedFace() answers with the face it is asked for.
+void readInstalledFaces();
+// The face to name in place of face: face itself where it is installed (or the
+// fonts are not read yet), otherwise its first installed stand-in. Asked for a
+// face the system lacks, Qt ranks every installed font against it twice, at the
+// first text it draws, before it takes the stand-in.
+QString installedFace(const QString &face);
+
+// Sends the window system what Qt has queued for it (a window's map among it)
+// now, not at the next turn of the event loop.
+void sendQueuedWindowRequests();
+
 // The three fields of the Windows version record that the About box looks at.
 struct OsVersionRecord
 {

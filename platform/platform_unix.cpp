@@ -102,3 +102,11 @@ void mapAgain(QWidget *window)
     Q_UNUSED(window);
 #endif
 }
+
+void sendQueuedWindowRequests()
+{
+#ifdef MOCHITEN_HAVE_XCB
+    if (xcb_connection_t *c = x11Connection())
+        xcb_flush(c);
+#endif
+}

@@ -46,3 +46,8 @@ void mapAgain(QWidget *)
 {
     // Windows keeps no window withdrawn behind the program's back.
 }
+
+void sendQueuedWindowRequests()
+{
+    // Windows has no request queue of Qt's to send.
+}

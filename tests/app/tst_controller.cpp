@@ -1,11 +1,13 @@
 #include "calculatorwindow.h"
 #include "controller.h"
 #include "helpviewer.h"
+#include "platform.h"
 #include "settingsdialog.h"
 #include "testenv.h"
 
 #include <QAction>
 #include <QCheckBox>
+#include <QFontDatabase>
 #include <QPushButton>
 #include <QtTest>
 
@@ -46,12 +48,31 @@ class TestController : public QObject
     }
 
 private slots:
+    void initTestCase() { installJapaneseFontSubstitutes(); } // as the start does
     void init()
     {
         QFile::remove(testSettingsFile()); // a user who never ran the program
         start();
     }
     void cleanup() { controller.reset(); }
+
+    // The calculator names installed faces before it first paints (asked for a missing one,
+    // Qt ranks every font against it then), and draws in the face that stood in for the one asked.
+    void calculatorNamesInstalledFaces()
+    {
+        const QStringList installed = QFontDatabase::families();
+        const QString asked = QStringLiteral("ＭＳ Ｐゴシック");
+        const QStringList faces = QStringList(asked) + QFont::substitutes(asked);
+        if (std::none_of(faces.begin(), faces.end(), [&](const QString &f) { return installed.contains(f, Qt::CaseInsensitive); }))
+            QSKIP("no Japanese Gothic face installed");
+        QList<QWidget *> widgets = calc()->findChildren<QWidget *>();
+        for (QWidget *w : widgets << calc()) {
+            QFont before = w->font();
+            before.setFamily(asked);
+            QVERIFY2(installed.contains(w->font().family(), Qt::CaseInsensitive), qPrintable(w->objectName()));
+            QCOMPARE(QFontInfo(w->font()).family(), QFontInfo(before).family());
+        }
+    }
 
     void f1OpensTheHelpFromTheCalculator()
     {
