@@ -10,6 +10,7 @@
 #include "platform.h"
 #include "settingsdialog.h"
 #include "settingstore.h"
+#include "traywatcher.h"
 
 #include <QAction>
 #include <QApplication>
@@ -17,14 +18,14 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QSessionManager>
+#include <utility>
 
 Controller::Controller(ControllerOptions options)
     : m_options(std::move(options))
 {
     loadSettings(m_settings);
     createActions();
-    createTrayIcon();
-    updateTrayIcon();
+    createTrayMenu();
     createCalculator();
 
     // Without residency the calculator is the program, and shows at start whatever
@@ -39,8 +40,7 @@ Controller::Controller(ControllerOptions options)
         connect(m_debugWindow.get(), &DebugWindow::closed, this, &Controller::finish);
         m_debugWindow->show();
     }
-    // Without a tray to hold our icon, nothing else would lead to the program.
-    showCalculatorIfUnreachable(false);
+    watchTray();
     // The fonts are read once the windows shown at start are on their way to the
     // screen (reading them takes longer than anything else at start), and those
     // windows name installed faces before they paint.
@@ -85,7 +85,7 @@ void Controller::createActions()
             connect(action, &QAction::triggered, this, row.execute);
         this->*row.action = action;
     }
-    connect(m_calculateAction, &QAction::triggered, this, [this] { prepare(m_calculator.get()); });
+    connect(m_calculateAction, &QAction::triggered, this, &Controller::showCalculator);
 
     // F1 works in every window of ours (each window carries the action).
     m_helpAction->setShortcut(QKeySequence(Qt::Key_F1));
@@ -95,21 +95,46 @@ void Controller::createActions()
     m_logAction->setVisible(false);
 }
 
-void Controller::createTrayIcon()
+void Controller::createTrayMenu()
 {
     m_trayMenu = std::make_unique<QMenu>();
     claimSharedEntries(m_trayMenu.get());
     m_trayMenu->addActions({m_calculateAction, m_logAction, m_settingsAction, m_helpAction});
     m_trayMenu->addSeparator();
     m_trayMenu->addActions({m_aboutAction, m_exitAction});
+}
 
-    m_trayIcon = new QSystemTrayIcon(programIcon(":/icons/mochiten.png"), this);
-    m_trayIcon->setToolTip(QStringLiteral("Mochiten"));
-    // A StatusNotifierItem host (lxqt-panel, Plasma, the GNOME extension) shows
-    // the menu it is handed and would ask us for nothing on a right click; an
-    // XEmbed tray opens it too. trayActivated opens it where nothing else has.
-    m_trayIcon->setContextMenu(m_trayMenu.get());
-    connect(m_trayIcon, &QSystemTrayIcon::activated, this, &Controller::trayActivated);
+void Controller::watchTray()
+{
+    if (!m_options.trayAvailable) {
+        auto *watcher = new TrayWatcher(this);
+        m_options.trayAvailable = [watcher] { return watcher->available(); };
+        connect(watcher, &TrayWatcher::changed, this, &Controller::trayChanged);
+    }
+    if (m_options.trayAvailable().has_value()) // else the first answer comes with changed()
+        trayChanged();
+}
+
+void Controller::trayChanged()
+{
+    // Qt chooses between its D-Bus and XEmbed trays when an icon is made, and
+    // only once a tray is there can it choose the right one: so an icon is made
+    // only then, and made anew for each tray that comes.
+    delete m_trayIcon;
+    m_trayIcon = nullptr;
+    if (m_options.trayAvailable().value_or(false)) {
+        m_trayIcon = new QSystemTrayIcon(programIcon(":/icons/mochiten.png"), this);
+        m_trayIcon->setToolTip(QStringLiteral("Mochiten"));
+        // A StatusNotifierItem host (lxqt-panel, Plasma, the GNOME extension) shows
+        // the menu it is handed and would ask us for nothing on a right click; an
+        // XEmbed tray opens it too. trayActivated opens it where nothing else has.
+        m_trayIcon->setContextMenu(m_trayMenu.get());
+        connect(m_trayIcon, &QSystemTrayIcon::activated, this, &Controller::trayActivated);
+    }
+    updateTrayIcon();
+    // Without a tray to hold our icon, nothing else would lead to the program. The
+    // first answer comes while the windows shown at start may not be mapped yet.
+    showCalculatorIfUnreachable(std::exchange(m_trayAnswered, true));
 }
 
 void Controller::createCalculator()
@@ -130,7 +155,8 @@ void Controller::createCalculator()
 
 void Controller::updateTrayIcon()
 {
-    m_trayIcon->setVisible(!m_settings.notResident);
+    if (m_trayIcon)
+        m_trayIcon->setVisible(!m_settings.notResident);
 }
 
 void Controller::trayActivated(QSystemTrayIcon::ActivationReason reason)
@@ -166,20 +192,23 @@ static bool anyWindowReachable(bool askWindowSystem)
 
 void Controller::showCalculatorIfUnreachable(bool askWindowSystem)
 {
-    const bool trayIconShown = m_trayIcon->isVisible() && m_options.trayAvailable();
-    if (trayIconShown || anyWindowReachable(askWindowSystem))
-        return;
-    m_calculator->setWindowState(m_calculator->windowState() & ~Qt::WindowMinimized);
-    if (m_calculator->isVisible())
-        mapAgain(m_calculator.get());
-    prepare(m_calculator.get());
+    // Asked only once an icon is made: Qt's answer fixes its choice of tray.
+    const bool trayIconShown = m_trayIcon && m_trayIcon->isVisible() && QSystemTrayIcon::isSystemTrayAvailable();
+    if (!trayIconShown && !anyWindowReachable(askWindowSystem))
+        showCalculator();
 }
 
 void Controller::secondStartRequested()
 {
     // Started again from a menu or a terminal: the user wants the calculator,
-    // tray icon or not. A window Qt takes for shown may have been withdrawn by
-    // the window manager; it is asked to map it again.
+    // tray icon or not.
+    showCalculator();
+}
+
+void Controller::showCalculator()
+{
+    // A window Qt takes for shown may have been withdrawn by the window manager,
+    // or its showing dropped by one that was ending; it is asked to map it again.
     m_calculator->setWindowState(m_calculator->windowState() & ~Qt::WindowMinimized);
     if (m_calculator->isVisible() && !isShownOnScreen(m_calculator.get()))
         mapAgain(m_calculator.get());

@@ -6,6 +6,7 @@
 #include <QSystemTrayIcon>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class AboutBox;
 class CalculatorWindow;
@@ -20,8 +21,9 @@ class SettingsDialog;
 struct ControllerOptions
 {
     bool debugMode = false; // "/debug": the debug window, and the About box's test label
-    // Whether the desktop has a tray; tests play both desktops.
-    std::function<bool()> trayAvailable = &QSystemTrayIcon::isSystemTrayAvailable;
+    // Whether the desktop has a tray, empty until it has said; tests play both
+    // desktops. Unset, a TrayWatcher asks, and reports when a tray comes or goes.
+    std::function<std::optional<bool>()> trayAvailable = {};
 };
 
 // The program: it owns the settings, the tray icon with its menu, the actions
@@ -56,14 +58,20 @@ public:
 
 private:
     void createActions();
-    void createTrayIcon();
+    void createTrayMenu();
     void createCalculator();
+    void watchTray();
+    // A tray came or went: the icon made anew (or removed), and the calculator
+    // shown if nothing else leads to the program.
+    void trayChanged();
     // The tray icon shown or removed to match the residency setting.
     void updateTrayIcon();
     void trayActivated(QSystemTrayIcon::ActivationReason reason);
     // With no tray icon on screen and no window of ours visible the user could
     // not reach the program at all; then the calculator is shown.
     void showCalculatorIfUnreachable(bool askWindowSystem);
+    // The calculator brought up, unminimised, mapped again if need be ("計算").
+    void showCalculator();
 
     void showSettings();
     void showLog();
@@ -88,7 +96,8 @@ private:
     QAction *m_aboutAction = nullptr;
     QAction *m_exitAction = nullptr;
     std::unique_ptr<QMenu> m_trayMenu; // pm_RightBtn
-    QSystemTrayIcon *m_trayIcon = nullptr;
+    QSystemTrayIcon *m_trayIcon = nullptr; // only while the desktop has a tray
+    bool m_trayAnswered = false; // whether the desktop has said if it has a tray
     std::unique_ptr<CalculatorWindow> m_calculator;
     std::unique_ptr<LogWindow> m_log;
     std::unique_ptr<SettingsDialog> m_settingsDialog;

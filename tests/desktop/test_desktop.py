@@ -71,6 +71,10 @@ def start_desk():
     Path(TMP, 'icewm').mkdir(exist_ok=True)  # again after display_dies
     Path(TMP, 'icewm/preferences').write_text(''.join(  # a task bar with nothing that moves
         f'TaskBarShow{k}=0\n' for k in ('Clock', 'CPUStatus', 'NetStatus', 'MEMStatus', 'MailboxStatus')))
+    start_wm()
+
+
+def start_wm():  # icewm, last of SERVERS, with its task bar's tray
     SERVERS.append(spawn(['icewm'], env=dict(ENV, ICEWM_PRIVCFG=TMP + '/icewm'), stderr=subprocess.DEVNULL))
     for name in ('WM_S0', '_NET_SYSTEM_TRAY_S0'):
         wait(f'{name} owner', lambda: D.get_selection_owner(D.intern_atom(name)) or None, timeout=15)
@@ -304,6 +308,26 @@ def placement_survives_restart():
     wait('frame after a restart', App(share=app).place, (230, 138), hold=0.3)
 
 
+def tray_after_us():
+    """Started before the tray, then through a tray restart: the icon comes (2 s promised; a loaded machine gets more)
+    and the calculator stays; left click: calculator; right click: tray menu; while there is no tray, the calculator."""
+    stop(SERVERS.pop())  # the desk's icewm; it is back at the end for the other cases
+    app = App({'Window_Calc_OpenWindowAtBoot': 1})
+    for step in ('program first', 'tray restarted'):
+        wait(f'{step}: calculator with no tray', app.state, SHOWN)
+        start_wm()
+        wait(f'{step}: tray icon', app.tray, timeout=5)
+        framed = lambda: app.state() == SHOWN and app.window().query_tree().parent.id != ROOT.id
+        wait(f'{step}: calculator, framed by the new window manager', framed, True, hold=0.5)
+        app.press('Escape'), wait(f'{step}: calculator after Escape', app.state, HIDDEN)
+        app.click_tray(1), wait(f'{step}: calculator after a left click', app.state, SHOWN)
+        app.pick('Escape', app.click_tray)
+        app.press('Escape'), wait(f'{step}: calculator after Escape', app.state, HIDDEN)
+        if step == 'program first':  # killed: ending in order, icewm drops windows mapped in its last milliseconds
+            icewm = SERVERS.pop()
+            icewm.kill(), icewm.wait()
+
+
 def display_dies():
     """When the X server dies, Qt ends the program with code 1, the settings saved: the calculator where it was
     dragged, the log window's place and size as loaded. A new desk follows for the other cases."""
@@ -319,7 +343,7 @@ def display_dies():
 
 
 CASES = [calculator_keys, hide_and_show_in_place, settings_without_residency, second_start, start_at_logon,
-         placement_survives_restart, display_dies]
+         placement_survives_restart, tray_after_us, display_dies]
 
 
 def main(cases=CASES, desk=start_desk):
