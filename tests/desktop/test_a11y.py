@@ -13,13 +13,8 @@ def orca():
     writes line by line; returns the list of what it sends to speech, one utterance an item, as they come."""
     master, slave = os.openpty()
     tty.setraw(slave)
-    said = []
-
-    def read():
-        for line in open(master, 'rb'):
-            if m := re.search(rb"SPEECH OUTPUT: '(.*)'\{", line):  # not its echo of keys: "'1 ' {"
-                said.append(m[1].decode())
-    threading.Thread(target=read, daemon=True).start()
+    said, found = [], (re.search(rb"SPEECH OUTPUT: '(.*)'\{", l) for l in open(master, 'rb'))  # not its echo of keys: "'1 ' {"
+    threading.Thread(target=lambda: [said.append(m[1].decode()) for m in found if m], daemon=True).start()
     t.SERVERS.append(spawn(['orca', '--debug-file', os.ttyname(slave)], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
                            env=dict(ENV, XDG_RUNTIME_DIR=t.TMP + '/xdg', GSETTINGS_BACKEND='memory', LANGUAGE='C',
                                     LC_ALL='C.UTF-8', SPEECHD_CMD='/bin/false', SPEECHD_ADDRESS=f'unix_socket:{t.TMP}/no-speech')))
@@ -28,21 +23,18 @@ def orca():
 
 
 def start_desk_and_bus():
-    t.start_desk()
-    os.mkdir(t.TMP + '/xdg', 0o700)  # its accessibility bus puts its socket here
-    t.SERVERS.append(spawn(['dbus-daemon', '--session', '--nofork', '--print-address', '--syslog-only'],
-                           env=dict(ENV, XDG_RUNTIME_DIR=t.TMP + '/xdg'), stdout=subprocess.PIPE))
-    ENV.update(DBUS_SESSION_BUS_ADDRESS=t.SERVERS[-1].stdout.readline().decode().strip(),
-               QT_LINUX_ACCESSIBILITY_ALWAYS_ON='1')
+    t.start_desk(), t.start_bus()
+    ENV['QT_LINUX_ACCESSIBILITY_ALWAYS_ON'] = '1'
     os.environ.update({k: ENV[k] for k in ('DISPLAY', 'DBUS_SESSION_BUS_ADDRESS')})
     global pyatspi, GLib
     import pyatspi  # only now: it connects to the bus that it finds
     from gi.repository import GLib
 
 
-def arrived():  # hands over the AT-SPI events that have come
+def arrived(then=None):  # hands over the AT-SPI events that have come; returns then
     while GLib.MainContext.default().iteration(False):
         pass
+    return then
 
 
 def ours(app):
@@ -54,96 +46,78 @@ def screen_reader():
     Orca speaks each new number once, and the number shown when the window gets the focus."""
     spoken = orca()
     heard = []  # the window's name at each accessible-name change, read as the change arrives
-    pyatspi.Registry.registerEventListener(lambda e: heard.append(e.source.name),
-                                           'object:property-change:accessible-name')
+    pyatspi.Registry.registerEventListener(lambda e: heard.append(e.source.name), 'object:property-change:accessible-name')
     app = App()  # after the listener: the program asks at its start which events are listened for
     calc = wait('the calculator', lambda: next((w for a in ours(app) for w in a if w.name == app.title()), None))
     wait('names of the keys, in the order AC / * - 7 8 9 ...', lambda: [b.name for b in calc], KEY_NAMES)
-
-    def announced():
-        arrived()
-        return heard
     run('xdotool', 'windowactivate', app.window().id)  # before a key, or Orca takes the window in silence
     wait('Orca on the new calculator', lambda: ''.join(spoken[1:2]).startswith('Mochiten V2'), True, timeout=30)
     said = []
     for key, shown in [('BackSpace', '0'), ('1', '1'), ('2', '12'), ('plus 3', '3'), ('Return', '15')]:
         app.press(key)
         said.append(shown)
-        wait(f'numbers announced, one a change, and spoken by Orca, after {key}', lambda: (announced(), spoken[2:]),
+        wait(f'numbers announced, one a change, and spoken by Orca, after {key}', lambda: (arrived(heard), spoken[2:]),
              (said, said), timeout=30, hold=0.2)
-    app.pick('a', app.click_tray)  # the About box takes the focus, and gives it back when closed
-    app.press('Return', t.ABOUT)
-    wait('About box after Return', lambda: app.state(t.ABOUT), t.HIDDEN)
+    app.about()  # the About box takes the focus, and gives it back when closed
     run('xdotool', 'windowactivate', app.window().id)
     wait('Orca on the calculator focused again', lambda: spoken[-1], '15 frame.', timeout=30)
 
 
-CLIPBOARD = [  # clipboard set before (None: not set), keys typed after BackSpace, title then
+OWNER = '''import sys, time
+from Xlib import X, display, protocol
+d, mode = display.Display(), sys.argv[1]  # serves mode as the text, unless slow: "0.5" after a while; silent; or incr:
+a, w = d.intern_atom, d.screen().root.create_window(0, 0, 1, 1, 0, 0)  # a transfer in parts, then one byte a part for ever
+w.set_selection_owner(a('CLIPBOARD'), X.CurrentTime), d.sync(), print(flush=True)
+while e := d.next_event():
+    if e.type == X.SelectionRequest:  # says when it is asked
+        print(flush=True)
+        if mode != 'silent':
+            time.sleep(0.3 if mode == 'slow' else 0)
+            r, text = e.requestor, b'0.5' if mode == 'slow' else mode.encode()
+            if mode == 'incr':
+                r.change_attributes(event_mask=X.PropertyChangeMask)
+            r.change_property(e.property, *((a('INCR'), 32, [1 << 30]) if mode == 'incr' else (a('ATOM'), 32, [a('UTF8_STRING')])
+                                            if e.target == a('TARGETS') else (a('UTF8_STRING'), 8, text)))
+            r.send_event(protocol.event.SelectionNotify(time=e.time, requestor=r, selection=e.selection, target=e.target,
+                                                        property=e.property))
+    elif e.type == X.PropertyNotify and e.state == X.PropertyDelete:
+        e.window.change_property(e.atom, a('UTF8_STRING'), 8, b'1')
+    d.flush()
+'''
+PASTES = [  # clipboard owner (None: the program, after a copy; else the text served or how it stalls), keys typed after
+    # BackSpace, title then; the clipboard then holds the text served, or the title
     (None, '1 period 5 ctrl+c', '1.5'),  # copied: the clipboard then holds the title
     (None, '2 slash 8 Return ctrl+Insert', '0.25'),
     (' 0.25\n', '9 ctrl+v plus 1 Return', '1.25'),  # replaces the number being typed; blanks around are ignored
     ('7.', '1 plus 2 Return shift+Insert 5', '7.5'),  # after = a new number, whose point holds for what follows
     ('-3', '1 2 ctrl+v 3', '123'),  # refused whole: no partial paste, the entry stays
     ('1,234', '4 shift+Insert 5', '45'),  # a thousands separator, the point being '.' here
-]
-
-
-def clipboard():
-    """Ctrl+C and Ctrl+Insert copy the number shown; Ctrl+V and Shift+Insert type one from the clipboard."""
-    app = App()
-    text = lambda: subprocess.run(['xclip', '-sel', 'clip', '-o'], env=ENV, capture_output=True).stdout.decode()
-    for before, typed, title in CLIPBOARD:
-        if before:  # xclip serves it until another takes the clipboard over, or the run ends
-            owner = spawn(['xclip', '-quiet', '-sel', 'clip'], stdin=subprocess.PIPE, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-            t.SERVERS.append(owner), owner.stdin.write(before.encode()), owner.stdin.close()
-            wait(f'{before!r} in the clipboard', text, before)
-        app.press('BackSpace')
-        keys(typed)
-        wait(f'title after {typed}', app.title, title)
-        wait(f'clipboard after {typed}', text, before or title)
-
-
-OWNER = '''import sys, time
-from Xlib import X, display
-from Xlib.protocol.event import SelectionNotify
-d, mode = display.Display(), sys.argv[1]
-a, w = d.intern_atom, d.screen().root.create_window(0, 0, 1, 1, 0, 0)
-w.set_selection_owner(a('CLIPBOARD'), X.CurrentTime), d.sync(), print(flush=True)
-while e := d.next_event():
-    if e.type == X.SelectionRequest:  # says when it is asked
-        print(flush=True)
-        if mode != 'silent':  # slow: "0.5" after a while; incr: a transfer in parts, then one byte a part for ever
-            time.sleep(0.3 if mode == 'slow' else 0)
-            r = e.requestor
-            r.change_attributes(event_mask=X.PropertyChangeMask)
-            r.change_property(e.property, *((a('INCR'), 32, [1 << 30]) if mode == 'incr' else (a('ATOM'), 32, [a('UTF8_STRING')])
-                                            if e.target == a('TARGETS') else (a('UTF8_STRING'), 8, b'0.5')))
-            r.send_event(SelectionNotify(time=e.time, requestor=r, selection=e.selection, target=e.target, property=e.property))
-    elif e.type == X.PropertyNotify and e.state == X.PropertyDelete:
-        e.window.change_property(e.atom, a('UTF8_STRING'), 8, b'1')
-    d.flush()
-'''
-STALLS = [  # clipboard owner, keys typed after BackSpace, title then: within 2 s, as a paste waits a second at most
     ('slow', 'ctrl+v plus 1 Return', '1.5'),  # the keys typed after Ctrl+V wait for the text
     ('incr', 'ctrl+v 2', '2'),  # an endless transfer in parts is refused
     *[('silent', f'ctrl+v {n}', str(n)) for n in range(1, 6)],  # five times, each refused after a second
     ('silent', 'ctrl+v ctrl+v shift+Insert 6', '6'),  # typed while the first waits: refused with it, not a second each
 ]
+STALLS = {'slow', 'incr', 'silent'}  # the title within 2 s then, as a paste waits a second at most
 
 
-def clipboard_owner_stalls():
-    """A clipboard owner that is slow, never answers or trickles an endless transfer holds no paste up for more than
-    about a second, and the keys typed after it count in their order. A SIGTERM during a paste ends it, saved."""
-    def owner(mode):
-        t.SERVERS.append(spawn([sys.executable, '-c', OWNER, mode], stdout=subprocess.PIPE, stderr=subprocess.DEVNULL))
-        t.SERVERS[-1].stdout.readline()  # the clipboard is the owner's
-        return mode
-    app, mode = App(), None
-    for want, typed, title in STALLS:
-        mode = mode if mode == want else owner(want)
-        app.press('BackSpace')
-        keys(typed)
-        wait(f'{mode}: title after {typed}', app.title, title, timeout=2)
+def owner(serves):  # a clipboard owner of ours, in the run's list of servers
+    t.SERVERS.append(spawn([sys.executable, '-c', OWNER, serves], stdout=subprocess.PIPE, stderr=subprocess.DEVNULL))
+    t.SERVERS[-1].stdout.readline()  # the clipboard is the owner's
+    return serves
+
+
+def clipboard():
+    """Ctrl+C and Ctrl+Insert copy the number shown; Ctrl+V and Shift+Insert type one from the clipboard. A clipboard
+    owner that is slow, never answers or trickles an endless transfer holds no paste up for more than about a second,
+    and the keys typed after it count in their order. A SIGTERM during a paste ends the program, saved."""
+    app, serving = App(), None
+    text = lambda: subprocess.run(['xclip', '-sel', 'clip', '-o'], env=ENV, capture_output=True).stdout.decode()
+    for serves, typed, title in PASTES:
+        serving = serving if serves in (None, serving) else owner(serves)
+        app.press('BackSpace'), keys(typed)
+        wait(f'{serves!r}: title after {typed}', app.title, title, timeout=2 if serves in STALLS else 8)
+        if serves not in STALLS:
+            wait(f'clipboard after {typed}', text, serves or title)
     owner('silent'), keys('shift+Insert'), t.SERVERS[-1].stdout.readline()  # the owner is being asked
     app.p.terminate(), wait('exit code after SIGTERM', app.p.poll, 0, timeout=2)
     app.saved('settings saved', Window_Calc_SaveWindowPos='1')
@@ -153,14 +127,13 @@ MENU = ['設定(S)...', 'ヘルプ(H)', 'バージョン情報(A)...', '終了(E
 WINDOWS = [  # caption (None: the menu just opened), how it is opened (None: at start), the names, roles or lines that show
     ('Mochiten V2', None, KEY_NAMES),
     ('計算ログ', None, ['tool bar', 'ToolButton2', 'ToolButton3', 'text']),  # Window_Log_OpenWindowAtBoot=0
-    (None, lambda app: app.click_tray(3), ['計算(C)...', *MENU]),
-    (None, lambda app: click_in(app.window(), 68, 100, 3), ['ウィンドウを閉じる(C)', *MENU]),  # on a key
-    ('設定', lambda app: app.pick('s', app.click_tray), ['OK', 'Cancel', '計算ウィンドウ', 'ウィンドウ位置の保存',
-     'ウィンドウ位置のリセット', '起動時にウィンドウを表示しない', 'ボタンをフラットにする', '「Mochiten」を常駐しない', '終了時レジストリ情報を消去',
-     'ログオン時に起動する']),
-    ('バージョン情報', lambda app: app.pick('a', app.click_tray), ['Mochi', 'ten', 'Version ?*.?*', 'Copyright *', 'HinokiWorks',
-     'タスクバー常駐簡易電卓', 'https://?*', '?*@?*', 'Windows Version:', platform.freedesktop_os_release()['NAME'] + '*',
-     'Total Physical Memory: ', '[0-9]* Bytes', 'OK']),
+    (None, App.click_tray, ['計算(C)...', *MENU]),
+    (None, App.calc_menu, ['ウィンドウを閉じる(C)', *MENU]),  # on a key
+    ('設定', lambda app: app.pick('s'), ['OK', 'Cancel', '計算ウィンドウ', 'ウィンドウ位置の保存', 'ウィンドウ位置のリセット',
+     '起動時にウィンドウを表示しない', 'ボタンをフラットにする', '「Mochiten」を常駐しない', '終了時レジストリ情報を消去', 'ログオン時に起動する']),
+    ('バージョン情報', lambda app: app.pick('a'), ['Mochi', 'ten', 'Version ?*.?*', 'Copyright *', 'HinokiWorks', 'タスクバー常駐簡易電卓',
+     'https://?*', '?*@?*', 'Windows Version:', platform.freedesktop_os_release()['NAME'] + '*', 'Total Physical Memory: ',
+     '[0-9]* Bytes', 'OK']),
     ('Mochiten ヘルプ', lambda app: app.press('F1'), ['Mochiten ヘルプ', '目次']),
     ('form_Main', lambda app: App(args=['/debug']), ['Button1']),
 ]
@@ -199,4 +172,4 @@ def first_showings():
         if caption is None:
             keys('Escape'), wait('menu closed', app.menu, None)
 
-sys.exit(t.main([first_showings, clipboard, clipboard_owner_stalls, screen_reader], start_desk_and_bus))  # Orca last: it takes Insert
+sys.exit(t.main([first_showings, clipboard, screen_reader], start_desk_and_bus))  # Orca last: it takes Insert

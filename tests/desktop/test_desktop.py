@@ -74,6 +74,13 @@ def start_desk():
     start_wm()
 
 
+def start_bus():  # a session bus of the run's own; the accessibility bus that it starts puts its socket in TMP/xdg
+    os.makedirs(TMP + '/xdg', 0o700, exist_ok=True)
+    SERVERS.append(spawn(['dbus-daemon', '--session', '--nofork', '--print-address', '--syslog-only'],
+                         env=dict(ENV, XDG_RUNTIME_DIR=TMP + '/xdg'), stdout=subprocess.PIPE))
+    ENV['DBUS_SESSION_BUS_ADDRESS'] = SERVERS[-1].stdout.readline().decode().strip()
+
+
 def start_wm():  # icewm, last of SERVERS, with its task bar's tray
     SERVERS.append(spawn(['icewm'], env=dict(ENV, ICEWM_PRIVCFG=TMP + '/icewm'), stderr=subprocess.DEVNULL))
     for name in ('WM_S0', '_NET_SYSTEM_TRAY_S0'):
@@ -102,11 +109,6 @@ def state(w):
 def origin(w):
     p = ROOT.translate_coords(w, 0, 0)
     return p.x, p.y
-
-
-def frame(w):  # the outer top-left corner of the frame that the window manager put around w
-    (x, y), ext = origin(w), prop(w, '_NET_FRAME_EXTENTS')
-    return (x - ext[0], y - ext[2]) if ext else 'no frame extents'
 
 
 def click_in(w, x, y, button=1):
@@ -148,8 +150,11 @@ class App:
     def title(self):
         return self.window() and name(self.window())
 
-    def place(self):
-        return frame(self.window()) if self.state() == SHOWN else 'not shown'
+    def place(self):  # the outer top-left corner of the frame that the window manager put around the calculator
+        if self.state() != SHOWN:
+            return 'not shown'
+        (x, y), ext = origin(self.window()), prop(self.window(), '_NET_FRAME_EXTENTS')
+        return (x - ext[0], y - ext[2]) if ext else 'no frame extents'
 
     def tray(self):
         """Our icon, embedded: a viewable window of ours inside one that is neither the root nor a frame."""
@@ -168,9 +173,12 @@ class App:
         click_in(icon, 8, 8, button)
         App.last_tray_click = time.monotonic()
 
-    def pick(self, key, opener):
+    def calc_menu(self):  # a right click on a key
+        click_in(wait('calculator', self.window), 68, 100, 3)
+
+    def pick(self, key, opener=None):  # from the tray menu unless another opener is given
         wait('no menu open yet', self.menu, None)
-        opener()
+        (opener or self.click_tray)()
         wait('context menu', self.menu)
         keys(key)
         wait('menu closed', self.menu, None)
@@ -181,17 +189,22 @@ class App:
         wait(f'keyboard focus in {title}', lambda: D.get_input_focus().focus == w, True)
         keys(key)
 
-    def settings(self, opener, what, tray, calc):
-        """Opens the settings dialog from a menu, toggles 「Mochiten」を常駐しない and presses OK."""
+    def settings(self, what, *boxes, opener=None, tray=SOME, calc=SHOWN):
+        """Opens the settings dialog from a menu, clicks the boxes and OK; then the tray icon and calculator are as given."""
         self.pick('s', opener)
         dialog = wait('settings dialog', lambda: self.state(SETUP) == SHOWN and self.window(SETUP))
-        click_in(dialog, *NOMT_BOX), click_in(dialog, *OK_BUTTON)
+        for box in (*boxes, OK_BUTTON):
+            click_in(dialog, *box)
         wait(f'{what}: settings dialog after OK', lambda: self.state(SETUP), HIDDEN)
         wait(f'{what}: tray icon after OK', self.tray, tray)
         wait(f'{what}: calculator after OK', self.state, calc, hold=0.2)
 
     def ends(self, code):
         wait(f'exit code of {self.p.pid}', self.p.poll, code)
+
+    def about(self):  # opened from the tray menu, closed by Return
+        self.pick('a'), self.press('Return', ABOUT)
+        wait('about box after Return', lambda: self.state(ABOUT), HIDDEN)
 
 
 KEYS = [  # layout, keys typed after Backspace has cleared the display, title after them
@@ -230,57 +243,43 @@ def hide_and_show_in_place():
         wait('frame at the stored place', app.place, (200, 150), hold=0.3)
         app.press(key)
         wait(f'calculator after {key}', app.state, HIDDEN)
-        app.pick(entry, app.click_tray) if entry else app.click_tray(1)
+        app.pick(entry) if entry else app.click_tray(1)
     wait('frame at the stored place', app.place, (200, 150), hold=0.3)
     wait('keyboard focus after a left click', lambda: D.get_input_focus().focus == app.window(), True)
-    app.pick('a', app.click_tray)
-    app.press('Return', ABOUT)
-    wait('about box after Return', lambda: app.state(ABOUT), HIDDEN)
+    app.about()
 
 
-def settings_without_residency():
-    """OK with 「Mochiten」を常駐しない ticked, 20 times from the tray menu, keeps the calculator on screen
-    (the calculator's menu unticks it in between); then Escape ends the program with the settings saved."""
-    app = App({'Window_Calc_Window_Left': 300, 'Window_Calc_Window_Top': 200})
-    calc_menu = lambda: click_in(wait('calculator', app.window), 68, 100, 3)  # right click on a key
+def residency_and_second_start():
+    """A second start exits with 1 and brings the calculator forward, tray icon or none. OK with 「Mochiten」を常駐しない
+    ticked, 20 times from the tray menu, keeps the calculator on screen (the calculator's menu unticks it in between);
+    then Escape ends the program with the settings saved."""
+    app = App({'Window_Calc_OpenWindowAtBoot': 1, 'Window_Calc_Window_Left': 300, 'Window_Calc_Window_Top': 200})
+    wait('tray icon', app.tray)
+    wait('calculator when not to be shown at boot', app.state, HIDDEN, hold=0.5)
+    App(share=app).ends(1)
+    wait('calculator after a second start, tray icon shown', app.state, SHOWN)
     for n in range(1, 21):
-        app.settings(app.click_tray, f'round {n}, 常駐しない ticked', None, SHOWN)
+        app.settings(f'round {n}, 常駐しない ticked', NOMT_BOX, tray=None)
         if n < 20:
-            app.settings(calc_menu, f'round {n}, 常駐しない unticked', SOME, SHOWN)
+            app.settings(f'round {n}, 常駐しない unticked', NOMT_BOX, opener=app.calc_menu)
+    App(share=app).ends(1)
+    wait('calculator after a second start, no tray icon', app.state, SHOWN, hold=0.5)
     wait('frame after 20 rounds', app.place, (300, 200))
     app.press('Escape')
     app.ends(0)
     app.saved('settings saved', NoMt='1', Window_Calc_Window_Left='300', Window_Calc_Window_Top='200')
 
 
-def second_start():
-    """A second start exits with 1 and brings the calculator forward, tray icon or none."""
-    app = App({'Window_Calc_OpenWindowAtBoot': 1})
-    wait('tray icon', app.tray)
-    wait('calculator when not to be shown at boot', app.state, HIDDEN, hold=0.5)
-    App(share=app).ends(1)
-    wait('calculator after a second start, tray icon shown', app.state, SHOWN)
-    app.settings(app.click_tray, '常駐しない ticked', None, SHOWN)
-    App(share=app).ends(1)
-    wait('calculator after a second start, no tray icon', app.state, SHOWN, hold=0.5)
-
-
 def start_at_logon():
     """「ログオン時に起動する」 makes and removes the desktop's autostart entry, and shows whether one is there."""
     app = App()
     entry = Path(app.dir, 'config/autostart/io.github.hinokiworks.mochiten.desktop')
-    for step, click, there in [('ticked', True, True), ('entry removed by hand, ticked', True, True),
-                               ('unticked', True, False), ('entry made by hand, OK alone', False, True)]:
-        if 'removed' in step:
-            entry.unlink()
-        if 'made' in step:
-            entry.write_text('[Desktop Entry]\nType=Application\nExec=mochiten\n')
-        app.pick('s', app.click_tray)
-        dialog = wait('settings dialog', lambda: app.state(SETUP) == SHOWN and app.window(SETUP))
-        if click:
-            click_in(dialog, *LOGON_BOX)
-        click_in(dialog, *OK_BUTTON)
-        wait(f'{step}: settings dialog after OK', lambda: app.state(SETUP), HIDDEN)
+    made = lambda: entry.write_text('[Desktop Entry]\nType=Application\nExec=mochiten\n')
+    for step, before, boxes, there in [('ticked', None, [LOGON_BOX], True),
+                                       ('entry removed by hand, ticked', entry.unlink, [LOGON_BOX], True),
+                                       ('unticked', None, [LOGON_BOX], False), ('entry made by hand, OK alone', made, [], True)]:
+        before and before()
+        app.settings(step, *boxes)
         wait(f'{step}: autostart entry', entry.exists, there, hold=0.2)
         if step == 'ticked':
             wait('the entry starts this program', lambda: f'Exec="{BINARY}"' in entry.read_text(), True, timeout=0)
@@ -289,9 +288,9 @@ def start_at_logon():
 def drag(app, to):
     for _ in range(3):  # a window manager busy elsewhere may miss a press: drag again from where it is
         (x, y), (fx, fy) = origin(wait('calculator', app.window)), app.place()
-        dx, dy = to[0] - fx, to[1] - fy  # drag the title bar so that the frame ends at `to`
-        run('xdotool', 'mousemove', x + 90, y - 8, 'mousedown', 1, 'mousemove', x + 90 + dx // 2, y - 8 + dy // 2,
-            'mousemove', x + 90 + dx, y - 8 + dy, 'mouseup', 1)
+        x, y, dx, dy = x + 90, y - 8, to[0] - fx, to[1] - fy  # drag the title bar so that the frame ends at `to`
+        run('xdotool', 'mousemove', x, y, 'mousedown', 1, 'mousemove', x + dx // 2, y + dy // 2, 'mousemove', x + dx, y + dy,
+            'mouseup', 1)
         with contextlib.suppress(AssertionError):
             return wait('frame after dragging the title bar', app.place, to, timeout=3)
     wait('frame after dragging the title bar', app.place, to)
@@ -302,7 +301,7 @@ def placement_survives_restart():
     app = App()
     wait("new user's frame", app.place, (0, 0), hold=0.3)
     drag(app, (230, 138))
-    app.pick('e', app.click_tray)
+    app.pick('e')
     app.ends(0)
     app.saved('stored place', Window_Calc_Window_Left='230', Window_Calc_Window_Top='138')
     wait('frame after a restart', App(share=app).place, (230, 138), hold=0.3)
@@ -321,11 +320,10 @@ def tray_after_us():
         wait(f'{step}: calculator, framed by the new window manager', framed, True, hold=0.5)
         app.press('Escape'), wait(f'{step}: calculator after Escape', app.state, HIDDEN)
         app.click_tray(1), wait(f'{step}: calculator after a left click', app.state, SHOWN)
-        app.pick('Escape', app.click_tray)
+        app.pick('Escape')
         app.press('Escape'), wait(f'{step}: calculator after Escape', app.state, HIDDEN)
         if step == 'program first':  # killed: ending in order, icewm drops windows mapped in its last milliseconds
-            icewm = SERVERS.pop()
-            icewm.kill(), icewm.wait()
+            SERVERS[-1].kill(), SERVERS.pop().wait()
 
 
 def display_dies():
@@ -342,8 +340,8 @@ def display_dies():
     start_desk()
 
 
-CASES = [calculator_keys, hide_and_show_in_place, settings_without_residency, second_start, start_at_logon,
-         placement_survives_restart, tray_after_us, display_dies]
+CASES = [calculator_keys, hide_and_show_in_place, residency_and_second_start, start_at_logon, placement_survives_restart,
+         tray_after_us, display_dies]
 
 
 def main(cases=CASES, desk=start_desk):

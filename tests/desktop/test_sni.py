@@ -5,9 +5,7 @@ from test_desktop import *
 
 
 def start_bus():
-    t.start_x()
-    SERVERS.append(spawn(['dbus-daemon', '--session', '--print-address', '--syslog-only'], stdout=subprocess.PIPE))
-    ENV['DBUS_SESSION_BUS_ADDRESS'] = SERVERS[-1].stdout.readline().decode().strip()
+    t.start_x(), t.start_bus()
     Path(TMP, '.config/lxqt').mkdir(parents=True)
     Path(TMP, '.config/lxqt/panel.conf').write_text('[General]\npanels=p\n[p]\nplugins=s\n[s]\ntype=statusnotifier\n')
 
@@ -23,7 +21,7 @@ def start_panel():  # with the notifier area alone; lxqt-panel is the StatusNoti
 
 
 def close(app):  # by the calculator's own menu: there is no window manager to give it the keyboard
-    app.pick('c', lambda: t.click_in(wait('calculator', app.window), 68, 100, 3))
+    app.pick('c', app.calc_menu)
     wait('calculator after its menu closed it', app.state, HIDDEN)
 
 

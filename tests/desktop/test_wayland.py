@@ -5,8 +5,8 @@ import test_desktop as t
 from test_desktop import *
 
 PLACE = {'Window_Calc_Window_Left': '200', 'Window_Calc_Window_Top': '150'}
-SESSIONS = [  # the session's variables beside WAYLAND_DISPLAY; whether the calculator is then an X11 window
-    (dict(QT_QPA_PLATFORM=None), True),  # XWayland at hand: X11, where windows can be placed
+SESSIONS = [  # the session's variables beside WAYLAND_DISPLAY; whether the calculator is then an X11 window, where windows can be placed
+    (dict(QT_QPA_PLATFORM=None), True),  # XWayland at hand
     (dict(QT_QPA_PLATFORM=None, DISPLAY=None, XDG_SESSION_TYPE=None), False),  # Wayland alone
     (dict(QT_QPA_PLATFORM='wayland'), False)]  # the user's own choice
 
@@ -22,24 +22,18 @@ def start_weston():  # XWayland starts at the first X client, on the display tha
 
 
 def wayland_sessions():
-    """No tray: the calculator shows at start, on XWayland if at hand; SIGTERM saves; Wayland keeps the stored place."""
-    for env, x11 in SESSIONS:
-        app = App(dict(PLACE, Window_Calc_OpenWindowAtBoot=1), **env)
-        wait(f'{env}: running, on XWayland', lambda: (app.p.poll(), app.state() == SHOWN), (None, x11), hold=1)
-        app.p.terminate(), app.ends(0)
-        app.saved(f'{env}: settings saved', Window_Calc_OpenWindowAtBoot='1', **({} if x11 else PLACE))
+    """No tray: the calculator shows at start, on XWayland if at hand. SIGTERM ends the program with code 0, and when
+    weston dies Qt ends it with code 1 (a new weston follows); both save the settings first. On XWayland weston, not the
+    program, places the window; Wayland keeps the stored place."""
+    for (env, x11), dies in [(s, d) for s in SESSIONS for d in (False, True)]:
+        app, end = App(dict(PLACE, Window_Calc_OpenWindowAtBoot=1), **env), 'weston died' if dies else 'SIGTERM'
+        wait(f'{env}: running, on XWayland, listening for a second start', lambda: (app.p.poll(), app.state() == SHOWN,
+             os.path.exists(app.dir + '/run/Mochica.sock')), (None, x11, True), hold=1)
+        SERVERS[-1].kill() if dies else app.p.terminate()  # weston, and XWayland with it
+        app.ends(int(dies))
+        app.saved(f'{env}, {end}: settings saved', Window_Calc_SaveWindowPos='1', **({} if x11 else PLACE))
+        if dies:
+            start_weston()
 
 
-def compositor_dies():
-    """When weston dies, Qt ends the program with code 1, the settings saved first: on XWayland (where weston, not the
-    program, places the window) and on Wayland alone, which keeps the stored place. A new weston follows."""
-    for env, x11 in SESSIONS[:2]:
-        app = App(dict(PLACE, Window_Calc_OpenWindowAtBoot=1), **env)
-        wait(f'{env}: listening for a second start', lambda: os.path.exists(app.dir + '/run/Mochica.sock'))
-        SERVERS[-1].kill()  # weston, and XWayland with it
-        app.ends(1)
-        app.saved(f'{env}: settings saved', Window_Calc_SaveWindowPos='1', **({} if x11 else PLACE))
-        start_weston()
-
-
-sys.exit(t.main([wayland_sessions, compositor_dies], start_weston))
+sys.exit(t.main([wayland_sessions], start_weston))
