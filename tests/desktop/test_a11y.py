@@ -54,8 +54,7 @@ def screen_reader():
     wait('Orca on the new calculator', lambda: ''.join(spoken[1:2]).startswith('Mochiten V2'), True, timeout=30)
     said = []
     for key, shown in [('BackSpace', '0'), ('1', '1'), ('2', '12'), ('plus 3', '3'), ('Return', '15')]:
-        app.press(key)
-        said.append(shown)
+        app.press(key), said.append(shown)
         wait(f'numbers announced, one a change, and spoken by Orca, after {key}', lambda: (arrived(heard), spoken[2:]),
              (said, said), timeout=30, hold=0.2)
     app.about()  # the About box takes the focus, and gives it back when closed

@@ -39,11 +39,9 @@ def wait(what, probe, want=SOME, timeout=8.0, hold=0.0):
         good = (seen not in (None, False) and not isinstance(seen, error.XError) if want is SOME
                 else seen in want if isinstance(want, set) else seen == want)
         now = time.monotonic()
-        if good:
-            held = held or now
-            if now - held >= hold:
-                return seen
-        elif held or now > end:
+        if good and now - (held := held or now) >= hold:  # held: since when it has been good
+            return seen
+        if not good and (held or now > end):
             raise AssertionError(f'{what}: expected {"a window" if want is SOME else repr(want)}'
                                  f'{" to stay" if held else ""}, saw {seen!r}')
         time.sleep(0.02)
@@ -67,11 +65,7 @@ def start_x():
 
 
 def start_desk():
-    start_x()
-    Path(TMP, 'icewm').mkdir(exist_ok=True)  # again after display_dies
-    Path(TMP, 'icewm/preferences').write_text(''.join(  # a task bar with nothing that moves
-        f'TaskBarShow{k}=0\n' for k in ('Clock', 'CPUStatus', 'NetStatus', 'MEMStatus', 'MailboxStatus')))
-    start_wm()
+    start_x(), start_wm()
 
 
 def start_bus():  # a session bus of the run's own; the accessibility bus that it starts puts its socket in TMP/xdg
@@ -82,6 +76,9 @@ def start_bus():  # a session bus of the run's own; the accessibility bus that i
 
 
 def start_wm():  # icewm, last of SERVERS, with its task bar's tray
+    Path(TMP, 'icewm').mkdir(exist_ok=True)
+    Path(TMP, 'icewm/preferences').write_text(''.join(  # a task bar with nothing that moves
+        f'TaskBarShow{k}=0\n' for k in ('Clock', 'CPUStatus', 'NetStatus', 'MEMStatus', 'MailboxStatus')))
     SERVERS.append(spawn(['icewm'], env=dict(ENV, ICEWM_PRIVCFG=TMP + '/icewm'), stderr=subprocess.DEVNULL))
     for name in ('WM_S0', '_NET_SYSTEM_TRAY_S0'):
         wait(f'{name} owner', lambda: D.get_selection_owner(D.intern_atom(name)) or None, timeout=15)
@@ -228,10 +225,8 @@ def calculator_keys():
     wait('title of a new calculator', app.title, 'Mochiten V2')
     for layout, typed, title in KEYS:
         run('setxkbmap', layout)
-        app.press('BackSpace')
-        wait(f'[{layout}] title after BackSpace', app.title, '0')
-        keys(typed)
-        wait(f'[{layout}] title after {typed}', app.title, title)
+        app.press('BackSpace'), wait(f'[{layout}] title after BackSpace', app.title, '0')
+        keys(typed), wait(f'[{layout}] title after {typed}', app.title, title)
     run('setxkbmap', 'us')  # what the other cases type on; Escape and End are the same on both
 
 
@@ -241,8 +236,7 @@ def hide_and_show_in_place():
     app = App({'Window_Calc_Window_Left': 200, 'Window_Calc_Window_Top': 150})
     for key, entry in [('Escape', None), ('Escape', 'c'), ('End', None)]:  # the last shown by a left click
         wait('frame at the stored place', app.place, (200, 150), hold=0.3)
-        app.press(key)
-        wait(f'calculator after {key}', app.state, HIDDEN)
+        app.press(key), wait(f'calculator after {key}', app.state, HIDDEN)
         app.pick(entry) if entry else app.click_tray(1)
     wait('frame at the stored place', app.place, (200, 150), hold=0.3)
     wait('keyboard focus after a left click', lambda: D.get_input_focus().focus == app.window(), True)
@@ -256,17 +250,14 @@ def residency_and_second_start():
     app = App({'Window_Calc_OpenWindowAtBoot': 1, 'Window_Calc_Window_Left': 300, 'Window_Calc_Window_Top': 200})
     wait('tray icon', app.tray)
     wait('calculator when not to be shown at boot', app.state, HIDDEN, hold=0.5)
-    App(share=app).ends(1)
-    wait('calculator after a second start, tray icon shown', app.state, SHOWN)
+    App(share=app).ends(1), wait('calculator after a second start, tray icon shown', app.state, SHOWN)
     for n in range(1, 21):
         app.settings(f'round {n}, 常駐しない ticked', NOMT_BOX, tray=None)
         if n < 20:
             app.settings(f'round {n}, 常駐しない unticked', NOMT_BOX, opener=app.calc_menu)
-    App(share=app).ends(1)
-    wait('calculator after a second start, no tray icon', app.state, SHOWN, hold=0.5)
+    App(share=app).ends(1), wait('calculator after a second start, no tray icon', app.state, SHOWN, hold=0.5)
     wait('frame after 20 rounds', app.place, (300, 200))
-    app.press('Escape')
-    app.ends(0)
+    app.press('Escape'), app.ends(0)
     app.saved('settings saved', NoMt='1', Window_Calc_Window_Left='300', Window_Calc_Window_Top='200')
 
 
@@ -301,8 +292,7 @@ def placement_survives_restart():
     app = App()
     wait("new user's frame", app.place, (0, 0), hold=0.3)
     drag(app, (230, 138))
-    app.pick('e')
-    app.ends(0)
+    app.pick('e'), app.ends(0)
     app.saved('stored place', Window_Calc_Window_Left='230', Window_Calc_Window_Top='138')
     wait('frame after a restart', App(share=app).place, (230, 138), hold=0.3)
 
@@ -333,8 +323,7 @@ def display_dies():
     drag(app, (310, 170))
     app.press('BackSpace')  # once the title changes, the program has also seen the move before the key
     wait('title after BackSpace', app.title, '0')
-    SERVERS[0].kill()
-    app.ends(1)
+    SERVERS[0].kill(), app.ends(1)
     app.saved('stored places', Window_Calc_Window_Left='310', Window_Calc_Window_Top='170', Window_Log_Window_Left='-40',
               Window_Log_Window_Width='9999')
     start_desk()

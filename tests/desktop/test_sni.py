@@ -4,7 +4,7 @@ import test_desktop as t
 from test_desktop import *
 
 
-def start_bus():
+def start_bus_desk():
     t.start_x(), t.start_bus()
     Path(TMP, '.config/lxqt').mkdir(parents=True)
     Path(TMP, '.config/lxqt/panel.conf').write_text('[General]\npanels=p\n[p]\nplugins=s\n[s]\ntype=statusnotifier\n')
@@ -21,8 +21,7 @@ def start_panel():  # with the notifier area alone; lxqt-panel is the StatusNoti
 
 
 def close(app):  # by the calculator's own menu: there is no window manager to give it the keyboard
-    app.pick('c', app.calc_menu)
-    wait('calculator after its menu closed it', app.state, HIDDEN)
+    app.pick('c', app.calc_menu), wait('calculator after its menu closed it', app.state, HIDDEN)
 
 
 def sni_tray():
@@ -54,4 +53,4 @@ def sni_tray():
     app.ends(0)
 
 
-sys.exit(t.main([sni_tray], start_bus))
+sys.exit(t.main([sni_tray], start_bus_desk))

@@ -17,8 +17,7 @@ def start_weston():  # XWayland starts at the first X client, on the display tha
                          env=dict(ENV, XDG_RUNTIME_DIR=TMP + '/wl'), stderr=open(TMP + '/wl/log', 'w')))
     x = wait('XWayland display', lambda: re.search(r'listening on display (:\d+)', Path(TMP, 'wl/log').read_text()))
     ENV.update(DISPLAY=x[1], WAYLAND_DISPLAY=TMP + '/wl/wl', XDG_SESSION_TYPE='wayland', XDG_CURRENT_DESKTOP='weston')
-    t.D = display.Display(x[1])
-    t.ROOT = t.D.screen().root
+    t.D, t.ROOT = (d := display.Display(x[1])), d.screen().root
 
 
 def wayland_sessions():
