@@ -177,13 +177,12 @@ private slots:
         Sandbox box;
         box.channels = QProcess::SeparateChannels;
         const QByteArray folder = QFile::encodeName(box.path("config")), content = "[Mochica]\nNoMt=5\n[Other]\nkey=7\n";
-        const int page = ::getpagesize();
-        if (::getuid() != 0 || ::mount("tmpfs", folder.constData(), "tmpfs", 0, "size=" + QByteArray::number(16 * page)) != 0)
+        if (::getuid() != 0 || ::mount("tmpfs", folder.constData(), "tmpfs", 0, "size=" + QByteArray::number(16 * ::getpagesize())) != 0)
             QSKIP(qPrintable("a small file system of its own cannot be mounted: " + QString(::getuid() ? "not root" : std::strerror(errno))));
         const auto unmount = qScopeGuard([&] { ::umount2(folder.constData(), MNT_DETACH); });
         QVERIFY(put(box.storeFile(), content));
         // The file holds one of the 16 pages: a fill of 16 fills the disk, and fails
-        QVERIFY(put(box.path("config/fill"), QByteArray(page * (freePages > 0 ? 15 - freePages : 16), 'x')) == (freePages > 0));
+        QVERIFY(put(box.path("config/fill"), QByteArray(::getpagesize() * (freePages > 0 ? 15 - freePages : 16), 'x')) == (freePages > 0));
         QVERIFY(freePages >= 0 || ::mount(nullptr, folder.constData(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) == 0);
         QProcess *p = box.run();
         QVERIFY(p && Sandbox::end(p));

@@ -6,11 +6,7 @@
 #include <cstdio>
 #include <string>
 
-static bool titleBarDoubleClick(UINT message, WPARAM hit)
-{
-    const MSG msg{nullptr, message, hit, 0, 0, {0, 0}};
-    return win32IsTitleBarDoubleClick(&msg);
-}
+static bool titleBarDoubleClick(UINT message, WPARAM hit) { const MSG msg{nullptr, message, hit, 0, 0, {0, 0}}; return win32IsTitleBarDoubleClick(&msg); }
 
 int main()
 {
