@@ -47,10 +47,8 @@ public:
 
     static bool stillRunningAfter(QProcess *p, int ms) { return !p->waitForFinished(ms) && p->state() == QProcess::Running; }
     // Waits for the program's end: its exit code; -1 when it crashed or still runs.
-    static int exitCode(QProcess *p)
-    {
-        return (p->state() == QProcess::NotRunning || p->waitForFinished(10000)) && p->exitStatus() == QProcess::NormalExit ? p->exitCode() : -1;
-    }
+    static int exitCode(QProcess *p) { return (p->state() == QProcess::NotRunning || p->waitForFinished(10000))
+                                              && p->exitStatus() == QProcess::NormalExit ? p->exitCode() : -1; }
     // Sends signo; true when the program then ends the orderly way, with 0.
     static bool end(QProcess *p, int signo = SIGTERM) { return ::kill(pid_t(p->processId()), signo) == 0 && exitCode(p) == 0; }
 
