@@ -16,8 +16,9 @@ static const char *const Boxes[] = {"eraseOnExitBox", "flatButtonsBox", "notResi
                                     "calculatorSavePositionBox", "logHiddenAtStartBox", "logSavePositionBox"};
 static bool &field(Settings &s, int i)
 {
-    return *std::array{&s.eraseOnExit, &s.flatButtons, &s.notResident, &s.calculator.hiddenAtStart,
-                       &s.calculator.savePosition, &s.log.hiddenAtStart, &s.log.savePosition}[i];
+    bool *const fields[] = {&s.eraseOnExit, &s.flatButtons, &s.notResident, &s.calculator.hiddenAtStart,
+                            &s.calculator.savePosition, &s.log.hiddenAtStart, &s.log.savePosition};
+    return *fields[i];
 }
 
 // The seven boxes before the dialog opens and as ticked in it, and whether OK (else Cancel) ends it.
