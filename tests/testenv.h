@@ -1,8 +1,6 @@
 #pragma once
 
-#include <QString>
-
-#include <functional>
+#include <QFile>
 
 // Linked into every test: before main() runs, the settings store and the runtime
 // folder (where the single-instance lock lives) are moved into a fresh temporary
@@ -13,8 +11,9 @@ QString testConfigDir();
 // The file the settings store writes.
 QString testSettingsFile();
 
-// The stored whole number under key (e.g. "Mochica/NoMt"), or -1 when there is none.
-int storedValue(const QString &key);
-// Queues step, then runs the event loop until the program ends itself; returns the
-// exit code, or -1 when it has not ended within 5 s.
-int runUntilExit(const std::function<void()> &step);
+// The stored whole number under key (e.g. "Mochica/NoMt") in file, or -1 when there is none.
+int storedValue(const QString &key, const QString &file = testSettingsFile());
+
+// Writes a file whole; reads one, "(no file)" when it cannot.
+inline bool put(const QString &name, const QByteArray &b) { QFile f(name); return f.open(QIODevice::WriteOnly) && f.write(b) == b.size(); }
+inline QByteArray bytesOf(const QString &name) { QFile f(name); return f.open(QIODevice::ReadOnly) ? f.readAll() : "(no file)"; }

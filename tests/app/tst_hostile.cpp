@@ -1,6 +1,5 @@
 #include "sandbox.h"
 
-#include <csignal>
 #include <poll.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
@@ -10,23 +9,20 @@
 #include <unistd.h>
 #include <utime.h>
 
-static bool put(const QString &name, const QByteArray &b) { QFile f(name); return f.open(QIODevice::WriteOnly) && f.write(b) == b.size(); }
-static QByteArray bytesOf(const QString &name) { QFile f(name); return f.open(QIODevice::ReadOnly) ? f.readAll() : "(no file)"; }
 static QStringList entries(const QString &folder) { return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot); }
 // Starts the program, sends SIGTERM once it runs and, killAfterUs later, SIGKILL (none when negative);
 // returns the microseconds from SIGTERM to its end, or -1 (also when, not killed, it did not exit with 0).
 static qint64 startAndEnd(Sandbox &box, int killAfterUs = -1)
 {
     QFile::remove(box.path("run/Mochica.sock")); // a killed one's, else taken for the new one's
-    QProcess *p = box.start();
-    if (!box.waitUntilRunning())
-        return -1;
+    QProcess *p = box.run();
     QElapsedTimer clock;
     clock.start();
-    ::kill(pid_t(p->processId()), SIGTERM);
+    if (!p || ::kill(pid_t(p->processId()), SIGTERM) != 0)
+        return -1;
     if (killAfterUs >= 0)
         QThread::usleep(killAfterUs), ::kill(pid_t(p->processId()), SIGKILL);
-    const bool ended = p->waitForFinished(10000) && (killAfterUs >= 0 || (p->exitStatus() == QProcess::NormalExit && p->exitCode() == 0));
+    const bool ended = killAfterUs >= 0 ? p->waitForFinished(10000) : Sandbox::exitCode(p) == 0;
     return ended ? clock.nsecsElapsed() / 1000 : -1;
 }
 static mode_t typeOf(const QString &path) { struct stat st {}; return ::lstat(QFile::encodeName(path), &st) ? 0 : st.st_mode & S_IFMT; }
@@ -69,11 +65,18 @@ static bool knock(const QString &socket)
 }
 static long cpuTicks(pid_t pid) // user and system time
 {
-    QFile stat(QString("/proc/%1/stat").arg(pid));
-    const QList<QByteArray> fields = stat.open(QIODevice::ReadOnly) ? stat.readAll().split(')').last().split(' ') : QList<QByteArray>();
+    const QList<QByteArray> fields = bytesOf(QString("/proc/%1/stat").arg(pid)).split(')').last().split(' ');
     return fields.size() > 13 ? fields[12].toLong() + fields[13].toLong() : -1;
 }
 static int descriptors(pid_t pid) { return QDir(QString("/proc/%1/fd").arg(pid), {}, QDir::NoSort, QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot).count(); }
+
+// What lies at path in the settings folder (as make() takes it), the signal, whether it comes while the program
+// starts, and what the store then holds under NoMt: it held 5; -1: it could not be written, nor read back.
+struct Termination { QString path, what; int signo; bool whileStarting; int storedNoMt; };
+Q_DECLARE_METATYPE(Termination)
+// What lies where (as make() takes it), and the folder that the lock and the socket then end up in.
+struct InTheWay { QString path, what, runDir; };
+Q_DECLARE_METATYPE(InTheWay)
 
 class TestHostile : public QObject
 {
@@ -85,91 +88,73 @@ private slots:
     // a flood of them) ends it the orderly way, at once.
     void terminated_data()
     {
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<QString>("what");
-        QTest::addColumn<int>("signo");
-        QTest::addColumn<bool>("whileStarting");
-        QTest::addColumn<int>("storedNoMt"); // the store held 5; -1: it could not be written, nor read back
+        QTest::addColumn<Termination>("t");
         const QString store = "HinokiWorks.conf", lock = "HinokiWorks.conf.lock", settings = "[Mochica]\nNoMt=5\n";
-        QTest::newRow("store is a folder") << store << "folder" << int(SIGTERM) << false << -1;
-        QTest::newRow("store is a FIFO") << store << "fifo" << int(SIGTERM) << false << -1;
-        QTest::newRow("store links to nowhere: a new user's saved") << store << "link to gone.conf" << int(SIGTERM) << false << 0;
-        QTest::newRow("lock is a FIFO") << lock << "fifo" << int(SIGTERM) << false << 1;
-        QTest::newRow("lock of a program long gone") << lock << "99999\nother\nhost\n" << int(SIGTERM) << false << 1;
-        QTest::newRow("SIGTERM while starting: nothing written") << store << settings << int(SIGTERM) << true << 5;
-        QTest::newRow("SIGINT, as Ctrl+C sends") << store << settings << int(SIGINT) << false << 1;
-        QTest::newRow("SIGHUP, as a logout sends") << store << settings << int(SIGHUP) << false << 1;
+        QTest::newRow("store is a folder") << Termination{store, "folder", SIGTERM, false, -1};
+        QTest::newRow("store is a FIFO") << Termination{store, "fifo", SIGTERM, false, -1};
+        QTest::newRow("store links to nowhere: a new user's saved") << Termination{store, "link to gone.conf", SIGTERM, false, 0};
+        QTest::newRow("lock is a FIFO") << Termination{lock, "fifo", SIGTERM, false, 1};
+        QTest::newRow("lock of a program long gone") << Termination{lock, "99999\nother\nhost\n", SIGTERM, false, 1};
+        QTest::newRow("SIGTERM while starting: nothing written") << Termination{store, settings, SIGTERM, true, 5};
+        QTest::newRow("SIGINT, as Ctrl+C sends") << Termination{store, settings, SIGINT, false, 1};
+        QTest::newRow("SIGHUP, as a logout sends") << Termination{store, settings, SIGHUP, false, 1};
     }
     void terminated()
     {
-        QFETCH(QString, path);
-        QFETCH(QString, what);
-        QFETCH(int, signo);
-        QFETCH(bool, whileStarting);
-        QFETCH(int, storedNoMt);
+        QFETCH(Termination, t);
         Sandbox box;
         box.channels = QProcess::SeparateChannels;
         QVERIFY(put(box.storeFile(), "[Mochica]\nNoMt=5\n"));
-        path = box.path("config/" + path);
+        const QString path = box.path("config/" + t.path);
         QFile::remove(path);
-        make(path, what);
+        make(path, t.what);
         const mode_t kind = typeOf(path);
         QElapsedTimer clock;
         clock.start();
         QProcess *p = box.start();
-        if (!whileStarting)
+        if (!t.whileStarting)
             QVERIFY(box.waitUntilRunning() && clock.elapsed() < 2000);
-        while (whileStarting && !QFile::exists(box.path("run/Mochica.lock")) && clock.elapsed() < 10000)
+        while (t.whileStarting && !QFile::exists(box.path("run/Mochica.lock")) && clock.elapsed() < 10000)
             QThread::usleep(200); // the lock comes first of all; the windows are still to come
         clock.restart();
-        do {
-            ::kill(pid_t(p->processId()), signo);
-            QThread::usleep(500);
-        } while (!whileStarting && !p->waitForFinished(0) && clock.elapsed() < 3000);
-        QVERIFY(p->state() == QProcess::NotRunning || p->waitForFinished(10000));
-        QVERIFY(clock.elapsed() < 2000);
-        QCOMPARE(p->exitStatus(), QProcess::NormalExit);
-        QCOMPARE(p->exitCode(), 0);
+        do // once it runs, a flood of them
+            ::kill(pid_t(p->processId()), t.signo), QThread::usleep(500);
+        while (!t.whileStarting && !p->waitForFinished(0) && clock.elapsed() < 3000);
+        QVERIFY(Sandbox::exitCode(p) == 0 && clock.elapsed() < 2000);
         QCOMPARE(typeOf(path), kind);
-        QVERIFY(QDir(box.path("tmp")).isEmpty()); // no private copy left behind
-        QCOMPARE(p->readAllStandardError().contains("settings could not be written"), storedNoMt < 0);
-        if (storedNoMt >= 0)
-            QCOMPARE(QSettings(box.storeFile(), QSettings::IniFormat).value("Mochica/NoMt", -1).toInt(), storedNoMt);
+        QCOMPARE(p->readAllStandardError().contains("settings could not be written"), t.storedNoMt < 0);
+        QCOMPARE(t.storedNoMt < 0 ? -1 : storedValue("Mochica/NoMt", box.storeFile()), t.storedNoMt);
     }
 
     // Whatever lies at the lock or in the fallback folder, a second ordinary start exits with 1 and leaves
-    // the first running, its socket in place; nothing is made outside folders of our own.
+    // the first running, its socket in place; a debug start runs beside it (the lock belongs to the
+    // ordinary instance's process); nothing is made outside folders of our own.
     void instanceLockInTheWay_data()
     {
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<QString>("what");
-        QTest::addColumn<QString>("runDir"); // where lock and socket end up
-        const QString fallback = QString("tmp/mochiten-%1").arg(::getuid());
-        QTest::newRow("lock is a folder") << "run/Mochica.lock" << "folder" << "run";
-        QTest::newRow("lock is a FIFO") << "run/Mochica.lock" << "fifo" << "run";
-        QTest::newRow("lock links elsewhere") << "run/Mochica.lock" << "link to ../victim" << "run";
-        QTest::newRow("lock of another user") << "run/Mochica.lock" << "foreign file" << "run";
-        QTest::newRow("fallback of our own") << fallback << "folder" << fallback;
-        QTest::newRow("fallback open to all") << fallback << "open folder" << "cache/mochiten";
-        QTest::newRow("fallback of another user") << fallback << "foreign folder" << "cache/mochiten";
-        QTest::newRow("fallback links elsewhere") << fallback << "link to ../victim" << "cache/mochiten";
+        QTest::addColumn<InTheWay>("w");
+        const QString lock = "run/Mochica.lock", fallback = QString("tmp/mochiten-%1").arg(::getuid()), cache = "cache/mochiten";
+        QTest::newRow("lock is a folder") << InTheWay{lock, "folder", "run"};
+        QTest::newRow("lock is a FIFO") << InTheWay{lock, "fifo", "run"};
+        QTest::newRow("lock links elsewhere") << InTheWay{lock, "link to ../victim", "run"};
+        QTest::newRow("lock of another user") << InTheWay{lock, "foreign file", "run"};
+        QTest::newRow("fallback of our own") << InTheWay{fallback, "folder", fallback};
+        QTest::newRow("fallback open to all") << InTheWay{fallback, "open folder", cache};
+        QTest::newRow("fallback of another user") << InTheWay{fallback, "foreign folder", cache};
+        QTest::newRow("fallback links elsewhere") << InTheWay{fallback, "link to ../victim", cache};
     }
     void instanceLockInTheWay()
     {
-        QFETCH(QString, path);
-        QFETCH(QString, what);
-        QFETCH(QString, runDir);
+        QFETCH(InTheWay, w);
         Sandbox box;
-        if (runDir != "run")
+        if (w.runDir != "run")
             box.env.remove("XDG_RUNTIME_DIR");
-        make(box.path(path), what);
+        make(box.path(w.path), w.what);
         QProcess *first = box.start();
-        QVERIFY(box.waitUntilRunning(runDir));
-        QProcess *second = box.start({"/debug", "x"}); // not the switch: an ordinary start
-        QVERIFY(second->waitForFinished(10000));
-        QCOMPARE(second->exitCode(), 1);
-        QVERIFY(Sandbox::stillRunningAfter(first, 200));
-        QVERIFY(QFile::exists(box.path(runDir + "/Mochica.sock")));
+        QVERIFY(box.waitUntilRunning(w.runDir));
+        QProcess *debug = box.start({"/dEbUg"}); // the switch, in any case: it runs beside the first
+        QCOMPARE(Sandbox::exitCode(box.start({"/debug", "x"})), 1); // not the switch: an ordinary start
+        QVERIFY(Sandbox::stillRunningAfter(first, 200) && Sandbox::stillRunningAfter(debug, 200));
+        QVERIFY(QFile::exists(box.path(w.runDir + "/Mochica.sock")));
         QVERIFY(!QFile::exists(box.path("victim")));
     }
 
@@ -191,30 +176,23 @@ private slots:
         QFETCH(QByteArray, reason);
         Sandbox box;
         box.channels = QProcess::SeparateChannels;
-        const QByteArray folder = QFile::encodeName(box.path("config")), content = "[Mochica]\nNoMt=5\n[Other]\nkey=theirs\n";
-        const int page = ::getpagesize();
-        if (::getuid() != 0 || ::mount("tmpfs", folder.constData(), "tmpfs", 0, "size=" + QByteArray::number(16 * page)) != 0)
+        const QByteArray folder = QFile::encodeName(box.path("config")), content = "[Mochica]\nNoMt=5\n[Other]\nkey=7\n";
+        if (::getuid() != 0 || ::mount("tmpfs", folder.constData(), "tmpfs", 0, "size=" + QByteArray::number(16 * ::getpagesize())) != 0)
             QSKIP(qPrintable("a small file system of its own cannot be mounted: " + QString(::getuid() ? "not root" : std::strerror(errno))));
         const auto unmount = qScopeGuard([&] { ::umount2(folder.constData(), MNT_DETACH); });
         QVERIFY(put(box.storeFile(), content));
-        QFile fill(box.path("config/fill"));
-        QVERIFY(fill.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
-        while (freePages <= 0 && fill.write(QByteArray(page, 'x')) > 0) {}
-        QVERIFY(freePages <= 0 || fill.write(QByteArray(page * (15 - freePages), 'x')) > 0);
-        fill.close();
+        // The file holds one of the 16 pages: a fill of 16 fills the disk, and fails
+        QVERIFY(put(box.path("config/fill"), QByteArray(::getpagesize() * (freePages > 0 ? 15 - freePages : 16), 'x')) == (freePages > 0));
         QVERIFY(freePages >= 0 || ::mount(nullptr, folder.constData(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) == 0);
-        QProcess *p = box.start();
-        QVERIFY(box.waitUntilRunning());
-        ::kill(pid_t(p->processId()), SIGTERM);
-        QVERIFY(p->waitForFinished(10000));
-        QCOMPARE(p->exitCode(), 0);
+        QProcess *p = box.run();
+        QVERIFY(p && Sandbox::end(p));
         QCOMPARE(entries(box.path("config")), QStringList({"fill", "HinokiWorks.conf"}));
         const QByteArray errors = p->readAllStandardError();
         if (bytesOf(box.storeFile()) == content)
             QVERIFY2(errors.contains("settings could not be written") && errors.contains(reason), errors);
         else
             QVERIFY(reason.isEmpty() && QSettings(box.storeFile(), QSettings::IniFormat).allKeys().size() == 13
-                    && QSettings(box.storeFile(), QSettings::IniFormat).value("Other/key") == "theirs");
+                    && storedValue("Other/key", box.storeFile()) == 7);
     }
 
     // kill -9 at any moment of the exit's save leaves nothing in the temporary folder and the file whole,
@@ -263,16 +241,14 @@ private slots:
     {
         QFETCH(int, spare);
         QFETCH(bool, givenBack);
-        rlimit own {};
-        if (::getrlimit(RLIMIT_NOFILE, &own) != 0 || own.rlim_max < 1200)
+        const rlimit own {1200, 1200};
+        if (::setrlimit(RLIMIT_NOFILE, &own) != 0)
             QSKIP("the test cannot open 1,100 descriptors");
-        own.rlim_cur = std::max(own.rlim_cur, rlim_t(1200));
-        QCOMPARE(::setrlimit(RLIMIT_NOFILE, &own), 0);
         Sandbox box;
         box.childSetup = [] { const rlimit limit {1024, 1024}; ::setrlimit(RLIMIT_NOFILE, &limit); };
         QVERIFY(put(box.storeFile(), "[Mochica]\nNoMt=5\n"));
-        QProcess *p = box.start();
-        QVERIFY(box.waitUntilRunning());
+        QProcess *p = box.run();
+        QVERIFY(p);
         const pid_t pid = pid_t(p->processId());
         const int held = descriptors(pid);
         const rlimit squeezed {rlim_t(held + spare), 1024}, usual {1024, 1024};
@@ -281,8 +257,7 @@ private slots:
         std::vector<int> idle;
         auto hangUp = qScopeGuard([&] { std::for_each(idle.begin(), idle.end(), ::close); });
         const auto flood = [&](int ms) { // as fast as the program takes them
-            QElapsedTimer clock;
-            for (clock.start(); idle.size() < 1100 && clock.elapsed() < ms; QThread::usleep(100))
+            for (const QDeadlineTimer end(ms); idle.size() < 1100 && !end.hasExpired(); QThread::usleep(100))
                 if (const int fd = connectTo(socket); fd >= 0)
                     idle.push_back(fd);
         };
@@ -291,16 +266,12 @@ private slots:
         QVERIFY(descriptors(pid) < held + 16); // 8 heard at a time
         QTest::qWait(1000);
         QVERIFY2(cpu >= 0 && cpuTicks(pid) - cpu < ::sysconf(_SC_CLK_TCK) / 5, "over 10 % of a CPU"); // spinning on accept took 95 %
-        QProcess *second = box.start();
-        QVERIFY(second->waitForFinished(10000));
-        QCOMPARE(second->exitCode(), 1);
+        QCOMPARE(Sandbox::exitCode(box.start()), 1);
         QVERIFY(!spare || !givenBack || ::prlimit(pid, RLIMIT_NOFILE, &usual, nullptr) == 0);
         QVERIFY(!givenBack || knock(socket));
         flood(300);
-        ::kill(pid, SIGTERM);
-        QVERIFY(p->waitForFinished(10000) && p->exitStatus() == QProcess::NormalExit);
-        QCOMPARE(p->exitCode(), 0);
-        QCOMPARE(QSettings(box.storeFile(), QSettings::IniFormat).value("Mochica/NoMt", -1).toInt(), 1);
+        QVERIFY(Sandbox::end(p));
+        QCOMPARE(storedValue("Mochica/NoMt", box.storeFile()), 1);
     }
 };
 

@@ -40,7 +40,8 @@ private slots:
         QTEST(int(notices.count()), "notices");
     }
 
-    // Shown as from the tray, closed from its context menu and shown again.
+    // Shown as from the tray, closed from its context menu and shown again. What is stored before the first
+    // show, or after one without a move, the log window's test shows: the same placement serves both.
     void placement_data()
     {
         QTest::addColumn<QPoint>("saved");
@@ -55,21 +56,15 @@ private slots:
         WindowSettings stored{!placed.isNull(), true, saved.x(), saved.y()};
         CalculatorWindow calc(stored);
         calc.setFlatButtons(!placed.isNull());
-        calc.rememberPlacement(); // the exit sequence before it was ever shown: the stored place stays
-        QCOMPARE(QPoint(stored.left, stored.top), saved);
         calc.show();
         const QPoint centred = calc.screen()->availableGeometry().center() - calc.rect().center();
         QCOMPARE(calc.pos(), placed.isNull() ? centred : placed);
-        calc.rememberPlacement(); // shown but not moved: what was stored is kept, not what could be applied
-        QCOMPARE(QPoint(stored.left, stored.top), placed.isNull() ? centred : saved);
         for (const QToolButton *b : calc.findChildren<QToolButton *>()) // no focus: keys must reach the window
             QVERIFY(b->autoRaise() == !placed.isNull() && b->focusPolicy() == Qt::NoFocus);
         QSignalSpy hidden(&calc, &CalculatorWindow::hidden);
         calc.move(70, 90);
         calc.findChild<QMenu *>()->actions().first()->trigger(); // "ウィンドウを閉じる(&C)"
-        QVERIFY(!calc.isVisible());
-        QCOMPARE(hidden.count(), 1);
-        QCOMPARE(QPoint(stored.left, stored.top), QPoint(70, 90)); // every hide stores the place
+        QVERIFY(!calc.isVisible() && hidden.count() == 1); // the hide also stores the place: tst_controller
         calc.show();
         QCOMPARE(calc.pos(), QPoint(70, 90)); // where it was, saving or not
     }

@@ -4,8 +4,6 @@
 #include <QtTest>
 #include <utime.h>
 
-static bool put(const QString &name, const QByteArray &b) { QFile f(name); return f.open(QIODevice::WriteOnly) && f.write(b) == b.size(); }
-static QByteArray bytesOf(const QString &name) { QFile f(name); return f.open(QIODevice::ReadOnly) ? f.readAll() : "(no file)"; }
 // The twelve values, "name=value" in store order: those of s, or with s null those the file holds.
 static QString describe(Settings *s)
 {
@@ -21,37 +19,35 @@ static const QString NewUser = "ButtonFlat=0 NoMt=0 Window_Calc_SaveWindowPos=1 
     "Window_Calc_Window_Left=0 Window_Calc_Window_Top=0 Window_Log_SaveWindowPos=1 Window_Log_OpenWindowAtBoot=1 "
     "Window_Log_Window_Left=0 Window_Log_Window_Top=0 Window_Log_Window_Height=300 Window_Log_Window_Width=200";
 
+// What the file holds; the value then read (the others are a new user's); the other sections a save keeps;
+// whether the save first keeps the original aside as <file>.bad, byte for byte.
+struct Load { QByteArray content; QString read; QStringList survivors; bool keptAside; };
+Q_DECLARE_METATYPE(Load)
+
 class TestSettingStore : public QObject
 {
     Q_OBJECT
 private slots:
     void init() { QDir(testConfigDir()).removeRecursively(), QDir().mkpath(testConfigDir()); }
 
-    // What the file holds; the value then read (the others are a new user's); the other sections a
-    // save keeps; whether the save first keeps the original aside as <file>.bad, byte for byte.
     void loadThenSave_data()
     {
-        QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<QString>("read");
-        QTest::addColumn<QStringList>("survivors");
-        QTest::addColumn<bool>("keptAside");
-        QTest::newRow("new user: nothing read, nothing made") << QByteArray() << "NoMt=0" << QStringList() << false;
-        QTest::newRow("NoMt 5 is true, saved as 1") << QByteArray("[O]\nk=1\n[Mochica]\nNoMt=5") << "NoMt=1" << QStringList{"O/k"} << false;
-        QTest::newRow("0 over a default 1") << QByteArray("[Mochica]\nWindow_Calc_SaveWindowPos=0") << "Window_Calc_SaveWindowPos=0" << QStringList() << false;
-        QTest::newRow("negative, blanks around") << QByteArray("[Mochica]\nWindow_Calc_Window_Left= -300 ") << "Window_Calc_Window_Left=-300" << QStringList() << false;
-        QTest::newRow("text: default") << QByteArray("[Mochica]\nWindow_Log_Window_Height=abc") << "Window_Log_Window_Height=300" << QStringList() << false;
-        QTest::newRow("beyond int32: default") << QByteArray("[Mochica]\nWindow_Log_Window_Width=2147483648") << "Window_Log_Window_Width=200" << QStringList() << false;
-        QTest::newRow("UTF-16") << QByteArray(QStringEncoder(QStringEncoder::Utf16)(u"[Mochica]\nNoMt=1\n")) << "NoMt=0" << QStringList() << true;
-        QTest::newRow("invalid UTF-8") << QByteArray("[Mochica]\nNoMt=1\xff\n") << "NoMt=0" << QStringList() << true;
-        QTest::newRow("a 1 MB line without =") << "[O]\nk=1\n" + QByteArray(1 << 20, 'x') << "NoMt=0" << QStringList{"O/k"} << true;
-        QTest::newRow("a broken section line") << QByteArray("[O]\nk=1\n[Mochica\n") << "NoMt=0" << QStringList{"O/k"} << true;
+        QTest::addColumn<Load>("load");
+        QTest::newRow("new user: nothing read, nothing made") << Load{{}, "NoMt=0", {}, false};
+        QTest::newRow("NoMt 5 is true, saved as 1") << Load{"[O]\nk=1\n[Mochica]\nNoMt=5", "NoMt=1", {"O/k"}, false};
+        QTest::newRow("0 over a default 1") << Load{"[Mochica]\nWindow_Calc_SaveWindowPos=0", "Window_Calc_SaveWindowPos=0", {}, false};
+        QTest::newRow("negative, blanks around") << Load{"[Mochica]\nWindow_Calc_Window_Left= -300 ", "Window_Calc_Window_Left=-300", {}, false};
+        QTest::newRow("text: default") << Load{"[Mochica]\nWindow_Log_Window_Height=abc", "Window_Log_Window_Height=300", {}, false};
+        QTest::newRow("beyond int32: default") << Load{"[Mochica]\nWindow_Log_Window_Width=2147483648", "Window_Log_Window_Width=200", {}, false};
+        QTest::newRow("UTF-16") << Load{QStringEncoder(QStringEncoder::Utf16)(u"[Mochica]\nNoMt=1\n"), "NoMt=0", {}, true};
+        QTest::newRow("invalid UTF-8") << Load{"[Mochica]\nNoMt=1\xff\n", "NoMt=0", {}, true};
+        QTest::newRow("a 1 MB line without =") << Load{"[O]\nk=1\n" + QByteArray(1 << 20, 'x'), "NoMt=0", {"O/k"}, true};
+        QTest::newRow("a broken section line") << Load{"[O]\nk=1\n[Mochica\n", "NoMt=0", {"O/k"}, true};
     }
     void loadThenSave()
     {
-        QFETCH(QByteArray, content);
-        QFETCH(QString, read);
-        QFETCH(QStringList, survivors);
-        QFETCH(bool, keptAside);
+        QFETCH(Load, load);
+        const auto &[content, read, survivors, keptAside] = load;
         const QString file = testSettingsFile(), bad = file + ".bad";
         const QFile::Permissions mine = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser;
         QVERIFY(content.isNull() || (put(file, content) && QFile::setPermissions(file, mine)));
