@@ -22,8 +22,8 @@ def store(**values):
     wine('reg', 'delete', KEY, '/f'), [wine('reg', 'add', KEY, '/v', k, '/t', 'REG_DWORD', '/d', v, '/f') for k, v in values.items()]
 
 
-def ink_width(box, top, left):  # how far dark pixels spread in 12 rows, from left to the panel's inner edge
-    data = box.get_image(left, top, 292 - left, 12, X.ZPixmap, 0xffffffff).data
+def ink_width(box, top, left):  # how far dark pixels spread in 12 rows, from left to the panel's inner edge; 0: no box
+    data = box.get_image(left, top, 292 - left, 12, X.ZPixmap, 0xffffffff).data if box else b''
     xs = [i // 4 % (292 - left) for i in range(0, len(data), 4) if sum(data[i:i + 3]) < 300]
     return max(xs, default=0) - min(xs, default=0)
 
@@ -69,7 +69,7 @@ def version_resource():  # a value may be padded to a 4-byte boundary
 
 
 def tray_mutex_registry():
-    """A second start exits 1 (mutex) and shows the calculator (pipe); About shows its figures; Exit saves, ends."""
+    """A second start exits 1 (mutex) and shows the calculator (pipe); About shows its figures; Help; Exit saves, ends."""
     store(Window_Calc_OpenWindowAtBoot=1)
     app = WineApp()
     T.wait('tray icon', app.tray, timeout=30)
@@ -77,10 +77,10 @@ def tray_mutex_registry():
     T.wait('exit code of a second start', WineApp().p.poll, 1, timeout=30)
     T.wait('calculator after the second start', app.state, T.SHOWN)
     app.pick('a', app.click_tray)
-    box = T.wait('About box', lambda: app.state(T.ABOUT) == T.SHOWN and app.window(T.ABOUT))
-    T.wait('ink widths in the About box', lambda: [min(ink_width(box, t, l), w) for t, l, w in FIGURES], [w for *_, w in FIGURES], timeout=30)
-    T.click_in(box, 152, 188)  # OK
-    T.wait('About box after OK', lambda: app.state(T.ABOUT), T.HIDDEN)
+    T.wait('ink widths in the About box', lambda: [min(ink_width(app.window(T.ABOUT), t, l), w) for t, l, w in FIGURES], [w for *_, w in FIGURES], timeout=30)
+    T.click_in(app.window(T.ABOUT), 152, 188), T.wait('About box after OK', lambda: app.state(T.ABOUT), T.HIDDEN)
+    app.pick('h', app.click_tray)
+    T.wait('help window', lambda: app.state('Mochiten ヘルプ'), T.SHOWN)
     app.pick('e', app.click_tray)
     T.wait('exit code after Exit', app.p.poll, 0, timeout=30)
     T.wait('tray icon after Exit', app.tray, None)
