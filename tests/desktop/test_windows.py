@@ -1,27 +1,31 @@
 #!/usr/bin/python3
-"""The real mochiten.exe under Wine on a private Xvfb with icewm, whose tray takes Wine's tray icons; the registry
-read back with Wine's own `reg`. Args: PATH/TO/mochiten.exe [CASE ...]"""
-import os, re, shutil, subprocess, sys
+"""The real mochiten.exe under Wine on a private Xvfb with icewm, whose tray takes Wine's tray icons; menu entries
+clicked, the registry read back with Wine's own `reg`. Args: PATH/TO/mochiten.exe [CASE ...]"""
+import contextlib, os, re, shutil, subprocess, sys
 from pathlib import Path
 import test_desktop as T
+from Xlib import X
 
 WINE = shutil.which('wine64') or shutil.which('wine') or '/usr/lib/wine/wine64'  # Debian's wine64: off the PATH
 WINESERVER = shutil.which('wineserver') or '/usr/lib/wine/wineserver'
-KEY = r'HKCU\Software\HinokiWorks\Mochica'
-T.ENV.update(WINEPREFIX=T.TMP + '/wine', WINEDEBUG='-all', WINEDLLOVERRIDES='mscoree,mshtml=')  # TMP goes at the end
-del T.ENV['QT_QPA_PLATFORM']  # the program's own: windows
+KEY, RUN = r'HKCU\Software\HinokiWorks\Mochica', r'HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
+T.ENV.update(WINEPREFIX=T.TMP + '/wine', WINEDEBUG='-all', WINEDLLOVERRIDES='mscoree,mshtml='), T.ENV.pop('QT_QPA_PLATFORM')  # Qt's own: windows
 wine = lambda *a: subprocess.run([WINE, *map(str, a)], env=T.ENV, timeout=60, capture_output=True, text=True)
+FIGURES = [(70, 100, 90), (135, 130, 60), (147, 160, 60)]  # About box: top, left, least ink of file version, OS, memory
 
 
 def stored():  # the values under the key as {name: number}, or None when there is no key
-    r = wine('reg', 'query', KEY)
-    return None if r.returncode else {l[0]: int(l[2], 16) for l in map(str.split, r.stdout.splitlines()) if l[1:2] == ['REG_DWORD']}
+    return None if (r := wine('reg', 'query', KEY)).returncode else {l[0]: int(l[2], 16) for l in map(str.split, r.stdout.splitlines()) if l[1:2] == ['REG_DWORD']}
 
 
 def store(**values):
-    wine('reg', 'delete', KEY, '/f')
-    for k, v in values.items():
-        wine('reg', 'add', KEY, '/v', k, '/t', 'REG_DWORD', '/d', v, '/f')
+    wine('reg', 'delete', KEY, '/f'), [wine('reg', 'add', KEY, '/v', k, '/t', 'REG_DWORD', '/d', v, '/f') for k, v in values.items()]
+
+
+def ink_width(box, top, left):  # how far dark pixels spread in 12 rows, from left to the panel's inner edge; 0: no box
+    data = box.get_image(left, top, 292 - left, 12, X.ZPixmap, 0xffffffff).data if box else b''
+    xs = [i // 4 % (292 - left) for i in range(0, len(data), 4) if sum(data[i:i + 3]) < 300]
+    return max(xs, default=0) - min(xs, default=0)
 
 
 class WineApp(T.App):
@@ -36,49 +40,47 @@ class WineApp(T.App):
         return super().mine(w) or (self.command and (w.get_wm_class() or ('',))[0] == 'mochiten.exe')
 
     def window(self, title=T.CALC):  # Wine marks no window type: the calculator is known by its first title
-        if title != T.CALC:
-            return super().window(title)
         self.calc = self.calc or next((w for _, w in T.tree(T.ROOT) if self.mine(w) and T.name(w) == 'Mochiten V2'), None)
-        return self.calc
+        return self.calc if title == T.CALC else super().window(title)
 
     def tray(self):  # Wine's explorer embeds the prefix's icons into the X tray; only ours is there
         return next((c for p, c in T.tree(T.ROOT) if p.id != T.ROOT.id and T.prop(c, '_XEMBED_INFO') is not None
                      and (c.get_wm_class() or ('',))[0] == 'explorer.exe' and T.state(c) == T.SHOWN), None)
 
-    def pick(self, key, opener):  # the right click sent again when no menu came: under load Wine's tray may drop one
-        for attempt in (1, 2, 3):
+    def pick(self, key, opener):  # a click on the entry: outside its virtual desktop Wine gives a menu no keys
+        for attempt in range(4):  # again while no menu stays: under Wine it often closes as it opens if we were active
             opener()
-            try:
-                T.wait('context menu', self.menu, True, timeout=5)
-                break
-            except AssertionError:
-                if attempt == 3:
-                    raise
-        T.keys(key)
-        T.wait('menu closed', self.menu, False)
+            with contextlib.suppress(AssertionError):
+                (x, y), h = T.wait('menu', lambda: (m := self.menu()) and (T.origin(m), m.get_geometry().height), timeout=3, hold=1.0)
+                dy = 3 + (h - 15) * (2 * (i := 'cshae'.index(key)) + 1) // 10 + 9 * (i > 2)  # 5 alike, a separator of 9, margins of 3
+                return T.run('xdotool', 'mousemove', x + 14, y + dy, 'click', 1), T.wait('menu closed', self.menu, None)
+        raise AssertionError('no menu stayed open after four right clicks on the tray icon')
 
-    def place(self):
-        # Frame top and client left: Qt leaves out the side borders, invisible on Windows 10 (Wine draws them).
-        (x, y), g = T.origin(self.window()), self.window().get_geometry()
-        return (x + (g.width - 137) // 2, y) if self.state() == T.SHOWN else 'not shown'
+    def place(self):  # frame top and client left: Qt leaves out the side borders, invisible on Windows 10 (Wine draws them)
+        w = self.state() == T.SHOWN and self.window()
+        return (T.origin(w)[0] + (w.get_geometry().width - 137) // 2, T.origin(w)[1]) if w else 'not shown'
 
 
-def version_resource():
+def version_resource():  # a value may be padded to a 4-byte boundary
     """The file carries the Japanese string table 041103A4 with FileVersion and ProductVersion of this build."""
-    data, u = Path(T.BINARY).read_bytes(), lambda text: re.escape(text.encode('utf-16-le'))
-    table = data.find('041103A4\0'.encode('utf-16-le'))  # each value below starts on a 4-byte boundary
-    found = [k for k in ('FileVersion', 'ProductVersion') if re.search(u(k + '\0') + b'(\0\0)?' + u(os.environ['MOCHITEN_VERSION'] + '\0'), data[table:])]
-    T.wait('version values after the string table', lambda: (table > 0, found), (True, ['FileVersion', 'ProductVersion']), timeout=0)
+    data, u, v = Path(T.BINARY).read_bytes(), lambda t: re.escape(t.encode('utf-16-le')), os.environ['MOCHITEN_VERSION']
+    found = [k for k in ('FileVersion', 'ProductVersion') if re.search(u('041103A4\0') + b'.*?' + u(k + '\0') + b'(\0\0)?' + u(v + '\0'), data, re.S)]
+    T.wait('version values after the string table', lambda: found, ['FileVersion', 'ProductVersion'], timeout=0)
 
 
 def tray_mutex_registry():
-    """Calculator and tray icon show; a second start exits 1 (mutex); Exit writes the twelve values, takes the icon."""
-    store()
+    """A second start exits 1 (mutex) and shows the calculator (pipe); About shows its figures; Help; Exit saves, ends."""
+    store(Window_Calc_OpenWindowAtBoot=1)
     app = WineApp()
-    T.wait('title of a new calculator', app.title, 'Mochiten V2', timeout=30)
-    T.wait('tray icon', app.tray, timeout=15)
+    T.wait('tray icon', app.tray, timeout=30)
+    T.wait('calculator when not to be shown at start', app.state, T.HIDDEN, hold=0.5)
     T.wait('exit code of a second start', WineApp().p.poll, 1, timeout=30)
-    T.wait('first instance after the second start', lambda: app.p.poll() is None and app.state(), T.SHOWN, hold=0.5)
+    T.wait('calculator after the second start', app.state, T.SHOWN)
+    app.pick('a', app.click_tray)
+    T.wait('ink widths in the About box', lambda: [min(ink_width(app.window(T.ABOUT), t, l), w) for t, l, w in FIGURES], [w for *_, w in FIGURES], timeout=30)
+    T.click_in(app.window(T.ABOUT), 152, 188), T.wait('About box after OK', lambda: app.state(T.ABOUT), T.HIDDEN)
+    app.pick('h', app.click_tray)
+    T.wait('help window', lambda: app.state('Mochiten ヘルプ'), T.SHOWN)
     app.pick('e', app.click_tray)
     T.wait('exit code after Exit', app.p.poll, 0, timeout=30)
     T.wait('tray icon after Exit', app.tray, None)
@@ -87,28 +89,28 @@ def tray_mutex_registry():
 
 
 def stored_place_then_erased():
-    """A stored place is used at the next start; 終了時レジストリ情報を消去 in the settings and Exit remove the key."""
+    """A stored place is used; ログオン時に起動する writes the Run value; 終了時レジストリ情報を消去 and Exit erase the key."""
     store(Window_Calc_Window_Left=200, Window_Calc_Window_Top=150)
     app = WineApp()
     T.wait('frame at the stored place', app.place, (200, 150), timeout=30, hold=0.3)
     app.pick('s', app.click_tray)
     dialog = T.wait('settings dialog', lambda: app.state(T.SETUP) == T.SHOWN and app.window(T.SETUP))
-    T.click_in(dialog, 24, 156), T.click_in(dialog, *T.OK_BUTTON)  # 終了時レジストリ情報を消去, OK
-    T.wait('settings dialog after OK', lambda: app.state(T.SETUP), T.HIDDEN)
+    T.click_in(dialog, 24, 156), T.click_in(dialog, *T.LOGON_BOX), T.click_in(dialog, *T.OK_BUTTON)  # erase, logon, OK
+    T.wait('Run value after OK', lambda: f'"Z:{T.BINARY}"'.replace('/', '\\') in wine('reg', 'query', RUN).stdout, True)
     app.pick('e', app.click_tray)
     T.wait('exit code after Exit', app.p.poll, 0, timeout=30)
     T.wait('key after Exit with erase ticked', stored, None, timeout=0)
 
 
 def keys_and_title_bar_in_virtual_desktop():
-    """In Wine's virtual desktop (it holds the X focus) keys reach the title; a double click on its title bar hides it."""
+    """In Wine's virtual desktop a click and keys reach the title; a double click on its title bar hides it."""
     store()
     app = WineApp('explorer', '/desktop=mochiten,800x600', T.BINARY)
     w = T.wait('calculator in the virtual desktop', lambda: app.state() == T.SHOWN and app.window(), timeout=30)
     T.click_in(w, 24, 72)  # the 7 key, 20 pixels into the client area that Wine's frame starts at (4, 20)
-    T.wait('title after a click on 7', app.title, '7')
-    T.keys('BackSpace 1 2 plus 3 Return')
-    T.wait('title after BackSpace 12+3 Return', app.title, '15')
+    T.run('xdotool', 'windowfocus', '--sync', w.id)  # Wine may refuse the focus that icewm offers it for the click
+    T.keys('plus 8 Return')
+    T.wait('title after a click on 7 and + 8 Return', app.title, '15')
     T.run('xdotool', 'mousemove', '--window', w.id, 60, 8, 'click', '--repeat', 2, '--delay', 80, 1)
     T.wait('calculator after a double click on its title bar', app.state, T.HIDDEN)
 
