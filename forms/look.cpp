@@ -3,6 +3,7 @@
 #include "platform.h"
 
 #include <QAccessible>
+#include <QFile>
 #include <QGuiApplication>
 #include <QHash>
 #include <QImageReader>
@@ -55,7 +56,8 @@ QIcon programIcon(const char *resource)
         // For a screen at twice the scale: the picture drawn at that size where
         // there is one ("name@2x.png", rendered from the drawing), else each pixel
         // doubled, which stays sharp where a smooth enlargement would blur.
-        QImage doubled = readPng(QString(name).insert(name.size() - 4, QLatin1String("@2x")));
+        const QString drawn2x = QString(name).insert(name.size() - 4, QLatin1String("@2x"));
+        QImage doubled = QFile::exists(drawn2x) ? readPng(drawn2x) : QImage();
         if (doubled.isNull())
             doubled = image.scaled(image.size() * 2, Qt::IgnoreAspectRatio, Qt::FastTransformation);
         icon.addPixmap(QPixmap::fromImage(doubled));
